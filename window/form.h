@@ -1,0 +1,91 @@
+// The window DelaySUB without its widgets: the window state, the controls,
+// the load procedure and every event handler.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/result.h"
+#include "window/controls.h"
+
+namespace delaysub::window {
+
+// The window's own memory, zeroed at creation.
+struct WindowState {
+  std::int16_t loop_type = 0;  // 0 single, 1 double, 2 triple loop
+  std::int16_t cpu_type = 0;   // 0 MCS-51, 1 AVR, 2 W77E58
+  std::int32_t X = 0;          // seed of the delay routine
+  float Fosc = 0.0f;           // crystal frequency, MHz
+  std::int32_t T = 0;          // delay time, whole microseconds
+};
+
+// How often each handler and calculation ran, for tests and benchmarks.
+struct RunCounts {
+  int Form_Load = 0, Ini_Combo = 0, Combo0_Click = 0, Combo0_Change = 0, Combo1_Click = 0,
+      Combo1_Change = 0, Option0_Click = 0, Option1_Click = 0, Option2_Click = 0,
+      Text1_Change = 0, Label1_DblClick = 0, BPS = 0, CALC_T = 0, W77E_T = 0;
+};
+
+class DelaySubForm {
+ public:
+  // Creates the controls with the texts of the layout table and a zeroed state.
+  DelaySubForm();
+
+  // The load event: runs Form_Load through the dispatcher.
+  void load();
+  // The window is shown: the focus goes to the first control of the tab
+  // order, Option2 index 0, which selects it when its group has no selection.
+  void shown();
+
+  // The last event's errors as the window reports them ("" when none), e.g.
+  // "运行时错误 11：除数为零".
+  const std::string& errorReport() const { return errorReport_; }
+  std::function<void()> onErrorReportChanged;
+
+  WindowState state;
+  RunCounts counts;
+  EventDispatcher events;
+
+  // Controls. Text1 has indices 0, 1, 3, 4; Label1 0..4 and 6..10; Label2 0, 2.
+  TextBox& Text1(int index);
+  Label& Label1(int index);
+  Label& Label2(int index);
+  ComboBox Combo0;
+  ComboBox Combo1;
+  TextBox Text2;
+  OptionGroup Option0;  // core
+  OptionGroup Option1;  // SMOD
+  OptionGroup Option2;  // nesting
+  Frame& frame(int index);  // Frame0..Frame4
+
+  // Handlers, named as the events that raise them.
+  RunError Form_Load();
+  RunError Ini_Combo();
+  RunError Combo0_Click();
+  RunError Combo0_Change();
+  RunError Combo1_Click();
+  RunError Combo1_Change();
+  RunError Option1_Click(std::int16_t index);
+  RunError Option2_Click(std::int16_t index);
+  RunError Option0_Click(std::int16_t index);
+  RunError Text1_Change(std::int16_t index);
+  RunError Label1_DblClick(std::int16_t index);
+  // Recomputes the baud result box from the crystal, baud text and SMOD.
+  RunError BPS(const std::int16_t& cpu_type);
+
+ private:
+  void wire();
+  void report(const std::vector<RunError>& errors);
+
+  std::vector<std::unique_ptr<TextBox>> text1_;  // indexed 0..4, gaps null
+  std::vector<std::unique_ptr<Label>> label1_;
+  std::vector<std::unique_ptr<Label>> label2_;
+  std::array<std::unique_ptr<Frame>, 5> frames_;
+  std::string errorReport_;
+};
+
+}  // namespace delaysub::window
