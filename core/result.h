@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string_view>
+#include <utility>
 
 namespace delaysub::core {
 
@@ -13,7 +14,9 @@ enum class RunError : int {
   DivisionByZero = 11,  // "division by zero"
 };
 
-constexpr int errorNumber(RunError e) { return static_cast<int>(e); }
+constexpr int errorNumber(RunError e) {
+  return static_cast<int>(e);
+}
 // English meaning: "overflow", "division by zero" ("" for None).
 std::string_view errorMeaning(RunError e);
 // Chinese meaning shown in the window: "溢出", "除数为零" ("" for None).

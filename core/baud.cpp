@@ -1,0 +1,117 @@
+#include "core/baud.h"
+
+#include <cmath>
+
+#include "core/guarded.h"
+#include "core/numbers.h"
+#include "core/texts.h"
+
+namespace delaysub::core {
+
+namespace {
+
+using detail::Steps;
+using Text = Result<std::optional<std::string>>;
+
+Text shows(std::string text) {
+  return Text::success(std::move(text));
+}
+Text failure(RunError e) {
+  return Text::failure(e);
+}
+
+// 10^3: the baud rate is taken in thousands, the crystal in MHz.
+constexpr double kThousand = 1000.0;
+
+// The largest reload value the AVR UBRR register holds (12 bits).
+constexpr std::int32_t kUbrrMax = 4095;
+
+// The baud rate in thousands, rounded to single (guarded).
+Result<float> baudInThousands(std::string_view baudText) {
+  const double B = readNumber(baudText);
+  Steps st;
+  const double thousands = st.div(B, kThousand);
+  if (!st.ok()) {
+    return Result<float>::failure(st.error());
+  }
+  return singleRoundGuarded(thousands);
+}
+
+// Timer-1 reload of the 8051 cores: v = 256 - 2^SMOD * Fosc * 10^3 / (bk * 384).
+Text th1Text(float Fosc, std::string_view baudText, bool smod0Selected) {
+  const Result<float> bk = baudInThousands(baudText);
+  if (!bk.ok()) {
+    return failure(bk.error);
+  }
+  const Result<std::uint8_t> smod = toByte(smod0Selected ? 0.0 : 1.0);
+  if (!smod.ok()) {
+    return failure(smod.error);
+  }
+  Steps st;
+  const double a = st.mul(std::ldexp(1.0, smod.value), static_cast<double>(Fosc));
+  const double n = st.mul(kThousand, a);
+  const double d = st.mul(static_cast<double>(bk.value), 384.0);
+  const double diff = st.sub(256.0, st.div(n, d));
+  if (!st.ok()) {
+    return failure(st.error());
+  }
+  const Result<float> v = singleRoundGuarded(diff);
+  if (!v.ok()) {
+    return failure(v.error);
+  }
+  // Only a whole value that fits the 8-bit register is a reload value.
+  const double whole = static_cast<double>(v.value);
+  if (floorOf(whole) != whole || whole < 0.0 || whole > 255.0) {
+    return shows(std::string(kNotAchievable));
+  }
+  const Result<std::string> hex = hexTextOfSingle(v.value);
+  if (!hex.ok()) {
+    return failure(hex.error);
+  }
+  return shows(std::string(kTh1Prefix) + hex.value + std::string(kHexSuffix));
+}
+
+// AVR: UBRR = 10^3 * Fosc / 16 / bk - 1, rounded to a 32-bit integer.
+Text ubrrText(float Fosc, std::string_view baudText) {
+  const Result<float> bk = baudInThousands(baudText);
+  if (!bk.ok()) {
+    return failure(bk.error);
+  }
+  Steps st;
+  double w = st.mul(kThousand, static_cast<double>(Fosc));
+  w = st.div(w, 16.0);
+  w = st.div(w, static_cast<double>(bk.value));
+  w = st.sub(w, 1.0);
+  if (!st.ok()) {
+    return failure(st.error());
+  }
+  const Result<std::int32_t> u = roundToInt32(w);
+  if (!u.ok()) {
+    return failure(u.error);
+  }
+  if (u.value < 0 || u.value > kUbrrMax) {
+    return shows(std::string(kNotAchievable));
+  }
+  std::string hex = hexText(u.value);
+  if (hex.size() < 2) {
+    hex.insert(0, "0");
+  }
+  return shows(std::string(kUbrrPrefix) + hex + std::string(kHexSuffix));
+}
+
+}  // namespace
+
+Result<std::optional<std::string>> BPS_TEXT(const std::int16_t& cpu_type, float Fosc,
+                                            std::string_view baudText, bool smod0Selected) {
+  switch (cpu_type) {
+    case 0:
+    case 2:
+      return th1Text(Fosc, baudText, smod0Selected);
+    case 1:
+      return ubrrText(Fosc, baudText);
+    default:
+      return Text::success(std::nullopt);
+  }
+}
+
+}  // namespace delaysub::core
