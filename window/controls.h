@@ -73,7 +73,8 @@ class Control {
 
  protected:
   void updated() {
-    if (onUpdate) onUpdate();
+    if (onUpdate)
+      onUpdate();
   }
 
  private:

@@ -26,8 +26,8 @@ struct WindowState {
 // How often each handler and calculation ran, for tests and benchmarks.
 struct RunCounts {
   int Form_Load = 0, Ini_Combo = 0, Combo0_Click = 0, Combo0_Change = 0, Combo1_Click = 0,
-      Combo1_Change = 0, Option0_Click = 0, Option1_Click = 0, Option2_Click = 0,
-      Text1_Change = 0, Label1_DblClick = 0, BPS = 0, CALC_T = 0, W77E_T = 0;
+      Combo1_Change = 0, Option0_Click = 0, Option1_Click = 0, Option2_Click = 0, Text1_Change = 0,
+      Label1_DblClick = 0, BPS = 0, CALC_T = 0, W77E_T = 0;
 };
 
 class DelaySubForm {
@@ -57,9 +57,9 @@ class DelaySubForm {
   ComboBox Combo0;
   ComboBox Combo1;
   TextBox Text2;
-  OptionGroup Option0;  // core
-  OptionGroup Option1;  // SMOD
-  OptionGroup Option2;  // nesting
+  OptionGroup Option0;      // core
+  OptionGroup Option1;      // SMOD
+  OptionGroup Option2;      // nesting
   Frame& frame(int index);  // Frame0..Frame4
 
   // Handlers, named as the events that raise them.
@@ -80,6 +80,14 @@ class DelaySubForm {
  private:
   void wire();
   void report(const std::vector<RunError>& errors);
+  // Fosc from the text of the crystal box (number reading, single rounding).
+  void readCrystal();
+  // After a new crystal: the delay and the baud result both follow it.
+  RunError followCrystal();
+  // T in the unit that Label1(6) reads into Text1(0).
+  void showDelay();
+
+  bool loading_ = false;  // Form_Load is running
 
   std::vector<std::unique_ptr<TextBox>> text1_;  // indexed 0..4, gaps null
   std::vector<std::unique_ptr<Label>> label1_;

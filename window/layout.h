@@ -44,11 +44,11 @@ enum Flag : unsigned {
 };
 
 struct ControlSpec {
-  std::string_view name;       // "Text1", "Frame2", "Combo0", ...
-  std::int16_t index;          // member index in its array, -1 for single controls
+  std::string_view name;  // "Text1", "Frame2", "Combo0", ...
+  std::int16_t index;     // member index in its array, -1 for single controls
   Kind kind;
-  std::string_view container;  // "" for the window's client area, else a frame's name
-  std::string_view text;       // caption or initial text (UTF-8)
+  std::string_view container;    // "" for the window's client area, else a frame's name
+  std::string_view text;         // caption or initial text (UTF-8)
   int left, top, width, height;  // twips, relative to the container
   Colour foreground;
   Colour background;

@@ -1,0 +1,333 @@
+#include "window/form.h"
+
+#include <array>
+#include <stdexcept>
+#include <string_view>
+
+#include "core/baud.h"
+#include "core/delay.h"
+#include "core/numbers.h"
+#include "core/texts.h"
+#include "window/layout.h"
+
+namespace delaysub::window {
+
+namespace {
+
+constexpr std::string_view kMicroseconds = "uS";
+constexpr std::string_view kMilliseconds = "mS";
+constexpr std::string_view kTh1Caption = "TH1 初装值：";
+constexpr std::string_view kUbrrCaption = "UBBR初装值：";
+constexpr std::string_view kErrorPrefix = "运行时错误 ";
+constexpr std::string_view kErrorColon = "：";
+constexpr std::string_view kErrorSeparator = "；";
+
+constexpr int kFrameCount = 5;
+constexpr int kUnitLabel = 6;
+constexpr int kHexLabel = 9;
+constexpr int kSeedBox = 1;
+constexpr int kDelayBox = 0;
+constexpr int kFormulaBox = 3;
+constexpr int kTemplateBox = 4;
+constexpr int kFirstCrystal = 5;  // "12 MHz"
+
+constexpr std::array<std::string_view, 11> kCrystals = {"4 MHz",      "6 MHz",  "8 MHz",  "10 MHz",
+                                                        "11.0592MHz", "12 MHz", "16 MHz", "20 MHz",
+                                                        "22.1184MHz", "24 MHz", "32 MHz"};
+constexpr std::array<std::string_view, 12> kBauds = {"300",   "600",   "1200",  "2400",
+                                                     "4800",  "9600",  "14400", "19200",
+                                                     "28800", "33600", "57600", "115200"};
+
+// Formula and template texts by nesting depth.
+using TextOfCore = std::string_view (*)(const std::int16_t&);
+constexpr std::array<TextOfCore, 3> kFormulas = {core::FORM1, core::FORM2, core::FORM3};
+constexpr std::array<TextOfCore, 3> kTemplates = {core::PRG1, core::PRG2, core::PRG3};
+
+std::string initialText(std::string_view name, std::int16_t index = -1) {
+  const auto spec = findControl(name, index);
+  return spec ? std::string(spec->text) : std::string();
+}
+
+// Captions of an option-button array, by index.
+std::vector<std::string> captionsOf(std::string_view name) {
+  std::vector<std::string> captions;
+  for (const ControlSpec& spec : layoutTable()) {
+    if (spec.name != name || spec.index < 0)
+      continue;
+    const auto at = static_cast<std::size_t>(spec.index);
+    if (captions.size() <= at)
+      captions.resize(at + 1);
+    captions[at] = spec.text;
+  }
+  return captions;
+}
+
+// T in milliseconds as the delay box shows it. The division by 1000 is a
+// guarded step that cannot fail for a 32-bit T.
+std::string millisecondsText(std::int32_t t) {
+  return core::decimalText(t / 1000.0);
+}
+
+std::string errorText(const std::vector<RunError>& errors) {
+  std::string text;
+  for (RunError error : errors) {
+    if (!text.empty())
+      text += kErrorSeparator;
+    text += kErrorPrefix;
+    text += std::to_string(core::errorNumber(error));
+    text += kErrorColon;
+    text += core::errorMeaningZh(error);
+  }
+  return text;
+}
+
+template <class Box>
+Box& member(std::vector<std::unique_ptr<Box>>& members, int index, std::string_view name) {
+  if (index < 0 || index >= static_cast<int>(members.size()) ||
+      !members[static_cast<std::size_t>(index)]) {
+    throw std::out_of_range(std::string(name) + " has no index " + std::to_string(index));
+  }
+  return *members[static_cast<std::size_t>(index)];
+}
+
+}  // namespace
+
+DelaySubForm::DelaySubForm()
+    : Combo0(events, "Combo0", initialText("Combo0")),
+      Combo1(events, "Combo1", initialText("Combo1")),
+      Text2(events, "Text2", -1, initialText("Text2")),
+      Option0(events, "Option0", captionsOf("Option0")),
+      Option1(events, "Option1", captionsOf("Option1")),
+      Option2(events, "Option2", captionsOf("Option2")) {
+  for (const ControlSpec& spec : layoutTable()) {
+    const auto at = static_cast<std::size_t>(spec.index < 0 ? 0 : spec.index);
+    auto place = [at](auto& members, auto control) {
+      if (members.size() <= at)
+        members.resize(at + 1);
+      members[at] = std::move(control);
+    };
+    const std::string text(spec.text);
+    if (spec.name == "Text1") {
+      place(text1_, std::make_unique<TextBox>(events, "Text1", spec.index, text));
+    } else if (spec.name == "Label1") {
+      place(label1_, std::make_unique<Label>(events, "Label1", spec.index, text));
+    } else if (spec.name == "Label2") {
+      place(label2_, std::make_unique<Label>(events, "Label2", spec.index, text));
+    } else if (spec.kind == Kind::Frame) {
+      const int number = spec.name.back() - '0';
+      frames_.at(static_cast<std::size_t>(number)) =
+          std::make_unique<Frame>(std::string(spec.name));
+    }
+  }
+  wire();
+}
+
+void DelaySubForm::wire() {
+  for (auto& box : text1_) {
+    if (box)
+      box->onChange = [this](std::int16_t i) { return Text1_Change(i); };
+  }
+  for (auto& label : label1_) {
+    if (label)
+      label->onDblClick = [this](std::int16_t i) { return Label1_DblClick(i); };
+  }
+  Combo0.onClick = [this] { return Combo0_Click(); };
+  Combo0.onChange = [this] { return Combo0_Change(); };
+  Combo1.onClick = [this] { return Combo1_Click(); };
+  Combo1.onChange = [this] { return Combo1_Change(); };
+  Option0.onClick = [this](std::int16_t i) { return Option0_Click(i); };
+  Option1.onClick = [this](std::int16_t i) { return Option1_Click(i); };
+  Option2.onClick = [this](std::int16_t i) { return Option2_Click(i); };
+  events.onEventFinished = [this](const std::vector<RunError>& errors) { report(errors); };
+}
+
+TextBox& DelaySubForm::Text1(int index) {
+  return member(text1_, index, "Text1");
+}
+Label& DelaySubForm::Label1(int index) {
+  return member(label1_, index, "Label1");
+}
+Label& DelaySubForm::Label2(int index) {
+  return member(label2_, index, "Label2");
+}
+
+Frame& DelaySubForm::frame(int index) {
+  if (index < 0 || index >= kFrameCount || !frames_[static_cast<std::size_t>(index)]) {
+    throw std::out_of_range("no Frame" + std::to_string(index));
+  }
+  return *frames_[static_cast<std::size_t>(index)];
+}
+
+void DelaySubForm::load() {
+  loading_ = true;
+  events.raise([this] { return Form_Load(); });
+  loading_ = false;
+}
+
+void DelaySubForm::shown() {
+  Option2.focus(0);
+}
+
+void DelaySubForm::report(const std::vector<RunError>& errors) {
+  std::string text = errorText(errors);
+  if (text == errorReport_)
+    return;
+  errorReport_ = std::move(text);
+  if (onErrorReportChanged)
+    onErrorReportChanged();
+}
+
+RunError DelaySubForm::Form_Load() {
+  ++counts.Form_Load;
+  state.Fosc = 12.0f;
+  if (const RunError error = Ini_Combo(); error != RunError::None)
+    return error;
+  Option1.select(0);
+  Option0.select(0);
+  return RunError::None;
+}
+
+RunError DelaySubForm::Ini_Combo() {
+  ++counts.Ini_Combo;
+  for (std::string_view crystal : kCrystals)
+    Combo0.addItem(crystal);
+  Combo0.setListIndex(kFirstCrystal);
+  for (std::string_view baud : kBauds)
+    Combo1.addItem(baud);
+  return RunError::None;
+}
+
+void DelaySubForm::readCrystal() {
+  state.Fosc = core::singleRound(core::readNumber(Combo0.text()));
+}
+
+RunError DelaySubForm::followCrystal() {
+  // While loading, the seed and delay boxes are still empty: the delay is
+  // first computed when the core is chosen.
+  if (!loading_) {
+    events.note(events.call([this] { return Text1_Change(kSeedBox); }));
+  }
+  return BPS(state.cpu_type);
+}
+
+RunError DelaySubForm::Combo0_Click() {
+  ++counts.Combo0_Click;
+  readCrystal();
+  return followCrystal();
+}
+
+RunError DelaySubForm::Combo0_Change() {
+  ++counts.Combo0_Change;
+  readCrystal();
+  return followCrystal();
+}
+
+RunError DelaySubForm::Combo1_Click() {
+  ++counts.Combo1_Click;
+  return BPS(state.cpu_type);
+}
+
+RunError DelaySubForm::Combo1_Change() {
+  ++counts.Combo1_Change;
+  return BPS(state.cpu_type);
+}
+
+RunError DelaySubForm::Option1_Click(std::int16_t /*index*/) {
+  ++counts.Option1_Click;
+  return BPS(state.cpu_type);
+}
+
+RunError DelaySubForm::Option2_Click(std::int16_t index) {
+  ++counts.Option2_Click;
+  state.loop_type = index;
+  if (index < 0 || index >= static_cast<std::int16_t>(kFormulas.size()))
+    return RunError::None;
+  const auto depth = static_cast<std::size_t>(index);
+  // Each write recomputes the delay when it changes the box; a failing
+  // recomputation is reported and the template still follows the choice.
+  Text1(kFormulaBox).setText(kFormulas[depth](state.cpu_type));
+  Text1(kTemplateBox).setText(kTemplates[depth](state.cpu_type));
+  return RunError::None;
+}
+
+RunError DelaySubForm::Option0_Click(std::int16_t index) {
+  ++counts.Option0_Click;
+  state.cpu_type = index;
+  const std::int16_t nesting = state.loop_type;
+  if (const RunError error = events.call([this, nesting] { return Option2_Click(nesting); });
+      error != RunError::None) {
+    return error;
+  }
+  if (state.cpu_type == 0 || state.cpu_type == 2) {
+    frame(4).setVisible(true);
+    Label2(2).setCaption(kTh1Caption);
+  } else if (state.cpu_type == 1) {
+    frame(4).setVisible(false);
+    Label2(2).setCaption(kUbrrCaption);
+  }
+  return BPS(state.cpu_type);
+}
+
+RunError DelaySubForm::Text1_Change(std::int16_t /*index*/) {
+  ++counts.Text1_Change;
+  const auto seed = core::roundToInt32(core::readNumber(Text1(kSeedBox).text()));
+  if (!seed.ok())
+    return seed.error;
+  state.X = seed.value;
+  Label1(kHexLabel).setCaption(core::hexText(state.X));
+
+  core::Result<double> time;
+  if (state.cpu_type == 2) {
+    ++counts.W77E_T;
+    time = core::W77E_T(state.X, state.loop_type, state.Fosc);
+  } else {
+    ++counts.CALC_T;
+    time = core::CALC_T(state.X, state.loop_type, state.Fosc);
+  }
+  if (!time.ok())
+    return time.error;
+  const auto whole = core::roundToInt32(time.value);
+  if (!whole.ok())
+    return whole.error;
+  state.T = whole.value;
+  showDelay();
+  return RunError::None;
+}
+
+void DelaySubForm::showDelay() {
+  const std::string& unit = Label1(kUnitLabel).caption();
+  if (unit == kMicroseconds) {
+    Text1(kDelayBox).setText(core::integerText(state.T));
+  } else if (unit == kMilliseconds) {
+    Text1(kDelayBox).setText(millisecondsText(state.T));
+  }
+}
+
+RunError DelaySubForm::Label1_DblClick(std::int16_t index) {
+  ++counts.Label1_DblClick;
+  if (index != kUnitLabel)
+    return RunError::None;
+  Label& unit = Label1(kUnitLabel);
+  // The caption changes first, so the Text1_Change raised by the write
+  // formats in the new unit.
+  if (unit.caption() == kMicroseconds) {
+    unit.setCaption(kMilliseconds);
+    Text1(kDelayBox).setText(millisecondsText(state.T));
+  } else if (unit.caption() == kMilliseconds) {
+    unit.setCaption(kMicroseconds);
+    Text1(kDelayBox).setText(core::integerText(state.T));
+  }
+  return RunError::None;
+}
+
+RunError DelaySubForm::BPS(const std::int16_t& cpu_type) {
+  ++counts.BPS;
+  const auto result = core::BPS_TEXT(cpu_type, state.Fosc, Combo1.text(), Option1.isSelected(0));
+  if (!result.ok())
+    return result.error;
+  if (result.value)
+    Text2.setText(*result.value);
+  return RunError::None;
+}
+
+}  // namespace delaysub::window
