@@ -12,7 +12,7 @@ packages=(
   libgtest-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-wqy-zenhei
-  xvfb xauth x11-apps imagemagick
+  xvfb xauth x11-apps x11-utils imagemagick
 )
 
 missing=()

@@ -1,0 +1,14 @@
+// DelaySUB: the delay-subroutine and baud-rate calculator. The program is its
+// one window: created and loaded, shown, and run until it is closed.
+#include <QApplication>
+
+#include "window/qt_window.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setWindowIcon(delaysub::window::DelaySubWindow::programIcon());
+  QApplication::setFont(delaysub::window::DelaySubWindow::windowFont());
+  delaysub::window::DelaySubWindow window;  // runs the load event
+  window.show();
+  return QApplication::exec();
+}

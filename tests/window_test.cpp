@@ -1,0 +1,635 @@
+// The Qt window on the offscreen platform: layout, focus, typing, picking,
+// double-clicks, the font rules and the accessibility interface.
+#include <QAccessible>
+#include <QAccessibleEditableTextInterface>
+#include <QApplication>
+#include <QComboBox>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QStyleOptionButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTextLayout>
+#include <memory>
+
+#include "window/qt_widgets.h"
+#include "window/qt_window.h"
+
+using delaysub::window::CaptionLabel;
+using delaysub::window::ControlSpec;
+using delaysub::window::DelaySubWindow;
+using delaysub::window::Kind;
+using delaysub::window::layoutTable;
+
+Q_DECLARE_METATYPE(Kind)
+
+namespace {
+
+QString nameOf(const ControlSpec& spec) {
+  const QString name =
+      QString::fromUtf8(spec.name.data(), static_cast<qsizetype>(spec.name.size()));
+  return spec.index >= 0 ? QStringLiteral("%1(%2)").arg(name).arg(spec.index) : name;
+}
+
+QString textOf(const ControlSpec& spec) {
+  return QString::fromUtf8(spec.text.data(), static_cast<qsizetype>(spec.text.size()));
+}
+
+QString visibleText(QWidget* widget) {
+  if (auto* label = qobject_cast<QLabel*>(widget))
+    return label->text();
+  if (auto* button = qobject_cast<QRadioButton*>(widget))
+    return button->text();
+  if (auto* frame = qobject_cast<QGroupBox*>(widget))
+    return frame->title();
+  if (auto* line = qobject_cast<QLineEdit*>(widget))
+    return line->text();
+  if (auto* combo = qobject_cast<QComboBox*>(widget))
+    return combo->currentText();
+  if (auto* box = qobject_cast<QTextEdit*>(widget))
+    return box->toPlainText();
+  return {};
+}
+
+// Lines that a multi-line box lays its text out in.
+int laidOutLines(QTextEdit* box) {
+  int lines = 0;
+  for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next())
+    lines += block.layout()->lineCount();
+  return lines;
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<DelaySubWindow> window_;
+
+  template <class W = QWidget>
+  W* widget(const char* name, int index = -1) {
+    return qobject_cast<W*>(window_->control(name, index));
+  }
+
+  void showWindow() {
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+  }
+
+  void pickItem(QComboBox* combo, int item) {
+    if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+      // The offscreen platform cannot raise the list or grab the keyboard.
+      QTest::ignoreMessage(QtWarningMsg, "This plugin does not support raise()");
+      QTest::ignoreMessage(QtWarningMsg, "This plugin does not support grabbing the keyboard");
+    }
+    combo->showPopup();
+    QAbstractItemView* view = combo->view();
+    QTRY_VERIFY(view->isVisible());
+    const QRect cell = view->visualRect(view->model()->index(item, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    QTRY_VERIFY(!view->isVisible());
+  }
+
+  void retype(QLineEdit* edit, const QString& text) {
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+  }
+
+ private slots:
+  void init() { window_ = std::make_unique<DelaySubWindow>(); }
+  void cleanup() { window_.reset(); }
+
+  void windowFrame() {
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Quelp 延时计算"));
+    QCOMPARE(window_->minimumSize(), QSize(462, 280));
+    QCOMPARE(window_->maximumSize(), QSize(462, 280));
+    const Qt::WindowFlags flags = window_->windowFlags();
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(flags & Qt::WindowSystemMenuHint);
+    QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+    const QImage icon = DelaySubWindow::programIcon().pixmap(32, 32).toImage();
+    QCOMPARE(icon.size(), QSize(32, 32));
+    QSet<QRgb> colours;
+    for (int y = 0; y < 32; ++y)
+      for (int x = 0; x < 32; ++x)
+        colours.insert(icon.pixel(x, y));
+    QVERIFY(colours.size() <= 16);
+  }
+
+  void geometry_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("container");
+    QTest::addColumn<QRect>("rect");
+    QTest::addColumn<bool>("autoSize");
+    for (const ControlSpec& spec : layoutTable()) {
+      QTest::newRow(qPrintable(nameOf(spec)))
+          << QString::fromUtf8(spec.name.data(), static_cast<qsizetype>(spec.name.size()))
+          << int(spec.index)
+          << QString::fromUtf8(spec.container.data(), static_cast<qsizetype>(spec.container.size()))
+          << QRect(spec.left / 15, spec.top / 15, spec.width / 15, spec.height / 15)
+          << bool(spec.flags & delaysub::window::kAutoSize);
+    }
+  }
+  void geometry() {
+    QFETCH(QString, name);
+    QFETCH(int, index);
+    QFETCH(QString, container);
+    QFETCH(QRect, rect);
+    QFETCH(bool, autoSize);
+    QWidget* control = window_->control(name.toStdString(), index);
+    QVERIFY(control);
+    QWidget* parent =
+        container.isEmpty() ? window_.get() : window_->control(container.toStdString());
+    QCOMPARE(control->parentWidget(), parent);
+    QCOMPARE(control->pos(), rect.topLeft());
+    if (autoSize) {
+      auto* label = qobject_cast<QLabel*>(control);
+      const QFontMetrics metrics(label->font());
+      QCOMPARE(control->width(), metrics.horizontalAdvance(label->text()));
+      QCOMPARE(control->height(), metrics.height());
+    } else {
+      QCOMPARE(control->size(), rect.size());
+    }
+  }
+
+  void tabOrder() {
+    showWindow();
+    // After start-up each option group has its selected button, where Tab stops.
+    const QList<QPair<const char*, int>> chain = {
+        {"Option2", 0}, {"Text1", 0},   {"Text1", 1},  {"Option0", 0}, {"Text1", 3},  {"Text1", 4},
+        {"Option1", 0}, {"Combo1", -1}, {"Text2", -1}, {"Combo0", -1}, {"Option2", 0}};
+    QTRY_COMPARE(QApplication::focusWidget(), widget("Option2", 0));
+    for (qsizetype i = 1; i < chain.size(); ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QWidget* expected = widget(chain[i].first, chain[i].second);
+      QWidget* focus = QApplication::focusWidget();
+      QVERIFY2(focus == expected || expected->isAncestorOf(focus),
+               qPrintable(QStringLiteral("step %1: focus on %2").arg(i).arg(focus->objectName())));
+    }
+    // Before any selection Tab stops at SMOD 1 before SMOD 0.
+    DelaySubWindow fresh;
+    auto* one = qobject_cast<QWidget*>(fresh.control("Option1", 1));
+    QCOMPARE(one->focusPolicy(), Qt::ClickFocus);  // SMOD 0 is selected by the load
+    QCOMPARE(one->nextInFocusChain(), fresh.control("Option1", 0));
+  }
+
+  void arrowKeysMoveInsideAGroup() {
+    showWindow();
+    auto* single = widget<QRadioButton>("Option2", 0);
+    QTRY_COMPARE(QApplication::focusWidget(), single);
+    QTest::keyClick(single, Qt::Key_Right);
+    QVERIFY(widget<QRadioButton>("Option2", 1)->isChecked());
+    QCOMPARE(window_->form().state.loop_type, 1);
+    QCOMPARE(QApplication::focusWidget(), widget("Option2", 1));
+  }
+
+  void boxFlags_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<bool>("centred");
+    QTest::addColumn<bool>("multiLine");
+    QTest::newRow("Text1(0) delay") << "Text1" << 0 << true << true << false;
+    QTest::newRow("Text1(1) seed") << "Text1" << 1 << false << true << false;
+    QTest::newRow("Text1(3) formula") << "Text1" << 3 << true << false << true;
+    QTest::newRow("Text1(4) template") << "Text1" << 4 << false << false << true;
+    QTest::newRow("Text2 baud result") << "Text2" << -1 << false << true << false;
+  }
+  void boxFlags() {
+    QFETCH(QString, name);
+    QFETCH(int, index);
+    QFETCH(bool, readOnly);
+    QFETCH(bool, centred);
+    QFETCH(bool, multiLine);
+    QWidget* box = window_->control(name.toStdString(), index);
+    QCOMPARE(box->focusPolicy(), Qt::StrongFocus);
+    const QString before = visibleText(box);
+    if (multiLine) {
+      auto* edit = qobject_cast<QTextEdit*>(box);
+      QVERIFY(edit);
+      QCOMPARE(edit->isReadOnly(), readOnly);
+      QCOMPARE(edit->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+      QCOMPARE(edit->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+      QVERIFY(edit->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+      edit->setFocus();
+      edit->moveCursor(QTextCursor::End);
+    } else {
+      auto* edit = qobject_cast<QLineEdit*>(box);
+      QVERIFY(edit);
+      QCOMPARE(edit->isReadOnly(), readOnly);
+      QCOMPARE(bool(edit->alignment() & Qt::AlignHCenter), centred);
+      edit->setFocus();
+      edit->end(false);
+    }
+    QTest::keyClicks(box, QStringLiteral("7"));
+    QCOMPARE(visibleText(box) == before, readOnly);
+    if (readOnly) {  // still selects
+      if (auto* line = qobject_cast<QLineEdit*>(box)) {
+        line->selectAll();
+        QCOMPARE(line->selectedText(), before);
+      } else {
+        auto* edit = qobject_cast<QTextEdit*>(box);
+        edit->selectAll();
+        QCOMPARE(edit->textCursor().selectedText().size(), before.size());
+      }
+    }
+  }
+
+  void startUp() {
+    auto& form = window_->form();
+    QCOMPARE(widget<QComboBox>("Combo0")->currentText(), QStringLiteral("12 MHz"));
+    QCOMPARE(widget<QComboBox>("Combo0")->currentIndex(), 5);
+    QCOMPARE(widget<QComboBox>("Combo0")->count(), 11);
+    QCOMPARE(widget<QComboBox>("Combo1")->currentText(), QStringLiteral("9600"));
+    QCOMPARE(widget<QComboBox>("Combo1")->currentIndex(), -1);
+    QCOMPARE(widget<QComboBox>("Combo1")->count(), 12);
+    QVERIFY(!widget<QRadioButton>("Option2", 0)->isChecked());
+    showWindow();
+    QVERIFY(widget<QRadioButton>("Option2", 0)->isChecked());
+    QVERIFY(widget<QRadioButton>("Option0", 0)->isChecked());
+    QVERIFY(widget<QRadioButton>("Option1", 0)->isChecked());
+    QCOMPARE(form.counts.Option2_Click, 2);
+    QCOMPARE(form.counts.BPS, 3);
+    QCOMPARE(form.counts.Text1_Change, 3);
+    QCOMPARE(widget<QLineEdit>("Text1", 0)->text(), QStringLiteral("4"));
+    QCOMPARE(widget<QLabel>("Label1", 9)->text(), QStringLiteral("0"));
+    QCOMPARE(widget<QLineEdit>("Text2")->text(), QStringLiteral("不可实现"));
+    QCOMPARE(widget<QTextEdit>("Text1", 3)->toPlainText(),
+             QStringLiteral("T=[2X + 4] * (12 / Fosc)"));
+    QVERIFY(widget<QTextEdit>("Text1", 4)->toPlainText().startsWith(QStringLiteral("\nWAIT:")));
+    QVERIFY(window_->errorReport()->isHidden());
+  }
+
+  void typingTheSeed_data() {
+    QTest::addColumn<QString>("seed");
+    QTest::addColumn<QString>("hex");
+    QTest::addColumn<QString>("delay");
+    QTest::newRow("100") << "100"
+                         << "64"
+                         << "204";
+    QTest::newRow("400") << "400"
+                         << "190"
+                         << "804";
+    QTest::newRow("-5") << "-5"
+                        << "FFFFFFFB"
+                        << "-6";
+    QTest::newRow("2.5 rounds to 2") << "2.5"
+                                     << "2"
+                                     << "8";
+    QTest::newRow("3.5 rounds to 4") << "3.5"
+                                     << "4"
+                                     << "12";
+  }
+  void typingTheSeed() {
+    QFETCH(QString, seed);
+    QFETCH(QString, hex);
+    QFETCH(QString, delay);
+    showWindow();
+    auto* box = widget<QLineEdit>("Text1", 1);
+    box->setFocus();
+    QTest::keyClicks(box, seed);
+    QCOMPARE(box->text(), seed);
+    QCOMPARE(widget<QLabel>("Label1", 9)->text(), hex);
+    QCOMPARE(widget<QLineEdit>("Text1", 0)->text(), delay);
+    QCOMPARE(QApplication::focusWidget(), box);
+  }
+
+  void typingIntoTheTemplate() {
+    showWindow();
+    auto& form = window_->form();
+    auto* box = widget<QTextEdit>("Text1", 4);
+    box->setFocus();
+    box->moveCursor(QTextCursor::End);
+    const int before = form.counts.Text1_Change;
+    QTest::keyClick(box, Qt::Key_Return);
+    QTest::keyClicks(box, QStringLiteral("NOP"));
+    QCOMPARE(form.counts.Text1_Change, before + 4);
+    QVERIFY(form.Text1(4).text().ends_with("RET\r\nNOP"));
+    // The new line keeps the box's line height.
+    QCOMPARE(box->document()->lastBlock().blockFormat().lineHeight(),
+             qreal(DelaySubWindow::kLineHeight));
+  }
+
+  void pickingListItems_data() {
+    QTest::addColumn<QString>("combo");
+    QTest::addColumn<int>("item");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("Combo0 11.0592MHz") << "Combo0" << 4 << "11.0592MHz";
+    QTest::newRow("Combo0 24 MHz") << "Combo0" << 9 << "24 MHz";
+    QTest::newRow("Combo1 14400") << "Combo1" << 6 << "14400";
+    QTest::newRow("Combo1 9600") << "Combo1" << 5 << "9600";
+  }
+  void pickingListItems() {
+    QFETCH(QString, combo);
+    QFETCH(int, item);
+    QFETCH(QString, text);
+    showWindow();
+    auto& form = window_->form();
+    auto* box = widget<QComboBox>(qPrintable(combo));
+    const auto before = form.counts;
+    pickItem(box, item);
+    QCOMPARE(box->currentText(), text);
+    const bool crystal = combo == QStringLiteral("Combo0");
+    const auto& model = crystal ? form.Combo0 : form.Combo1;
+    QCOMPARE(model.listIndex(), item);
+    QCOMPARE(QString::fromStdString(model.text()), text);
+    QCOMPARE(form.counts.Combo0_Click - before.Combo0_Click, crystal ? 1 : 0);
+    QCOMPARE(form.counts.Combo1_Click - before.Combo1_Click, crystal ? 0 : 1);
+    QCOMPARE(form.counts.Combo0_Change, before.Combo0_Change);
+    QCOMPARE(form.counts.Combo1_Change, before.Combo1_Change);
+    QCOMPARE(form.counts.BPS - before.BPS, 1);
+    if (crystal)
+      QCOMPARE(form.state.Fosc, text.left(text.indexOf(QChar('M'))).trimmed().toFloat());
+  }
+
+  void typingIntoTheLists_data() {
+    QTest::addColumn<QString>("combo");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("Combo0 crystal") << "Combo0"
+                                    << "24";
+    QTest::newRow("Combo1 baud") << "Combo1"
+                                 << "4800";
+  }
+  void typingIntoTheLists() {
+    QFETCH(QString, combo);
+    QFETCH(QString, typed);
+    showWindow();
+    auto& form = window_->form();
+    auto* box = widget<QComboBox>(qPrintable(combo));
+    const auto before = form.counts;
+    retype(box->lineEdit(), typed);
+    const bool crystal = combo == QStringLiteral("Combo0");
+    const int changes = int(typed.size()) + 1;  // the deletion, then each key
+    QCOMPARE(form.counts.Combo0_Change - before.Combo0_Change, crystal ? changes : 0);
+    QCOMPARE(form.counts.Combo1_Change - before.Combo1_Change, crystal ? 0 : changes);
+    QCOMPARE(form.counts.Combo0_Click, before.Combo0_Click);
+    QCOMPARE(form.counts.Combo1_Click, before.Combo1_Click);
+    QCOMPARE(box->currentText(), typed);
+    QCOMPARE(box->currentIndex(), -1);
+    if (crystal)
+      QCOMPARE(form.state.Fosc, typed.toFloat());
+    // Leaving the box picks nothing, even when the text matches an item.
+    const auto typedCounts = form.counts;
+    QTest::keyClick(box->lineEdit(), Qt::Key_Tab);
+    QCOMPARE(form.counts.Combo0_Click, typedCounts.Combo0_Click);
+    QCOMPARE(form.counts.Combo1_Click, typedCounts.Combo1_Click);
+    // Picking the item that was selected before the typing is a click only.
+    const int item = crystal ? 5 : 3;
+    pickItem(box, item);
+    QCOMPARE(form.counts.Combo0_Change + form.counts.Combo1_Change,
+             typedCounts.Combo0_Change + typedCounts.Combo1_Change);
+    QCOMPARE(form.counts.Combo0_Click + form.counts.Combo1_Click,
+             typedCounts.Combo0_Click + typedCounts.Combo1_Click + 1);
+    QCOMPARE(box->currentIndex(), item);
+  }
+
+  void unitToggleByDoubleClick() {
+    showWindow();
+    QTest::keyClicks(widget("Text1", 1), QStringLiteral("100"));
+    auto* unit = widget<QLabel>("Label1", 6);
+    const QPoint left = unit->pos();
+    QTest::mouseDClick(unit, Qt::LeftButton);
+    QCOMPARE(unit->text(), QStringLiteral("mS"));
+    QCOMPARE(widget<QLineEdit>("Text1", 0)->text(), QStringLiteral(" .204"));
+    QCOMPARE(unit->pos(), left);
+    QCOMPARE(unit->width(), unit->fontMetrics().horizontalAdvance(QStringLiteral("mS")));
+    QTest::mouseDClick(unit, Qt::LeftButton);
+    QCOMPARE(unit->text(), QStringLiteral("uS"));
+    QCOMPARE(widget<QLineEdit>("Text1", 0)->text(), QStringLiteral("204"));
+    // Every Label1 member reaches the handler; only the unit label acts.
+    const int before = window_->form().counts.Label1_DblClick;
+    QTest::mouseDClick(widget("Label1", 7), Qt::LeftButton);
+    QTest::mouseDClick(widget("Label1", 3), Qt::LeftButton);
+    QCOMPARE(window_->form().counts.Label1_DblClick, before + 2);
+    QCOMPARE(widget<QLineEdit>("Text1", 0)->text(), QStringLiteral("204"));
+  }
+
+  void coreButtons_data() {
+    QTest::addColumn<int>("core");
+    QTest::addColumn<bool>("smodShown");
+    QTest::addColumn<QString>("reloadCaption");
+    QTest::newRow("AVR") << 1 << false << "UBBR初装值：";
+    QTest::newRow("W77E58") << 2 << true << "TH1 初装值：";
+  }
+  void coreButtons() {
+    QFETCH(int, core);
+    QFETCH(bool, smodShown);
+    QFETCH(QString, reloadCaption);
+    showWindow();
+    QTest::mouseClick(widget("Option0", core), Qt::LeftButton);
+    QCOMPARE(window_->form().state.cpu_type, core);
+    QCOMPARE(widget("Frame4")->isVisible(), smodShown);
+    QCOMPARE(widget("Option1", 0)->isVisible(), smodShown);
+    auto* caption = widget<QLabel>("Label2", 2);
+    QCOMPARE(caption->text(), reloadCaption);
+    QCOMPARE(caption->pos(), QPoint(8, 42));
+    QCOMPARE(caption->width(), caption->fontMetrics().horizontalAdvance(reloadCaption));
+    QTest::mouseClick(widget("Option0", 0), Qt::LeftButton);
+    QVERIFY(widget("Frame4")->isVisible());
+  }
+
+  // Every caption shows whole inside its control.
+  void captionsFit_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("index");
+    for (const ControlSpec& spec : layoutTable()) {
+      if (spec.kind == Kind::Label || spec.kind == Kind::OptionButton || spec.kind == Kind::Frame)
+        QTest::newRow(qPrintable(nameOf(spec)))
+            << QString::fromUtf8(spec.name.data(), static_cast<qsizetype>(spec.name.size()))
+            << int(spec.index);
+    }
+  }
+  void captionsFit() {
+    QFETCH(QString, name);
+    QFETCH(int, index);
+    QWidget* control = window_->control(name.toStdString(), index);
+    const QFontMetrics metrics(control->font());
+    const QString text = visibleText(control);
+    const int needed = metrics.horizontalAdvance(text);
+    if (auto* button = qobject_cast<QRadioButton*>(control)) {
+      QStyleOptionButton option;
+      option.initFrom(button);
+      option.text = text;
+      const QRect room =
+          button->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, button);
+      QVERIFY2(room.width() >= needed,
+               qPrintable(QStringLiteral("%1 < %2").arg(room.width()).arg(needed)));
+      QVERIFY(button->height() * 2 >= metrics.height());
+    } else if (auto* label = dynamic_cast<CaptionLabel*>(control); label && label->wordWrap()) {
+      QVERIFY(label->wrappedLineCount() > 1);
+      QVERIFY(label->wrappedLineCount() * DelaySubWindow::kLineHeight <= label->height());
+    } else if (auto* label = qobject_cast<QLabel*>(control)) {
+      QVERIFY(label->contentsRect().width() >= needed);
+    } else {
+      QVERIFY(delaysub::window::FrameBox::kCaptionLeft + needed <= control->width());
+    }
+  }
+
+  void crystalItemsFitTheirBox() {
+    auto* combo = widget<QComboBox>("Combo0");
+    for (int i = 0; i < combo->count(); ++i)
+      QVERIFY(combo->lineEdit()->width() >=
+              combo->fontMetrics().horizontalAdvance(combo->itemText(i)));
+  }
+
+  // Latin 6 px fixed pitch, Chinese 12 px, every Chinese character in the font.
+  void fontMetrics() {
+    const QFont font = window_->font();
+    const QFontMetrics metrics(font);
+    QCOMPARE(QFontInfo(font).family(), QStringLiteral("WenQuanYi Zen Hei Mono"));
+    QCOMPARE(metrics.horizontalAdvance(QStringLiteral("中")), 12);
+    QCOMPARE(metrics.horizontalAdvance(QStringLiteral("：")), 12);
+    for (QChar c : QStringLiteral("M i0 .#,_W"))
+      QCOMPARE(metrics.horizontalAdvance(c), 6);
+    QString texts =
+        window_->windowTitle() + QStringLiteral("不可实现UBBR初装值：运行时错误溢出除数为零；");
+    for (const ControlSpec& spec : layoutTable())
+      texts += textOf(spec) +
+               QString::fromUtf8(spec.tooltip.data(), static_cast<qsizetype>(spec.tooltip.size()));
+    for (char32_t c : texts.toUcs4()) {
+      if (c >= 0x2E80)
+        QVERIFY2(metrics.inFontUcs4(c), qPrintable(QString::fromUcs4(&c, 1)));
+    }
+  }
+
+  // The formula and template boxes show every line at once, columns aligned.
+  void multiLineBoxesFit_data() {
+    QTest::addColumn<int>("core");
+    QTest::addColumn<int>("box");
+    QTest::addColumn<int>("lines");
+    QTest::newRow("MCS-51 formula") << 0 << 3 << 2;
+    QTest::newRow("MCS-51 template") << 0 << 4 << 13;
+    QTest::newRow("AVR formula") << 1 << 3 << 2;
+    QTest::newRow("W77E58 formula") << 2 << 3 << 2;
+    QTest::newRow("W77E58 template") << 2 << 4 << 13;
+  }
+  void multiLineBoxesFit() {
+    QFETCH(int, core);
+    QFETCH(int, box);
+    QFETCH(int, lines);
+    showWindow();
+    QTest::mouseClick(widget("Option0", core), Qt::LeftButton);
+    QTest::mouseClick(widget("Option2", 2), Qt::LeftButton);
+    auto* edit = widget<QTextEdit>("Text1", box);
+    QCOMPARE(laidOutLines(edit), lines);
+    QVERIFY(edit->document()->size().height() <= edit->viewport()->height());
+    QCOMPARE(edit->verticalScrollBar()->maximum(), 0);
+    // Fixed pitch: character n of every line starts n * 6 px from the margin.
+    for (QTextBlock block = edit->document()->begin(); block.isValid(); block = block.next()) {
+      const QTextLine line = block.layout()->lineAt(0);
+      for (int column = 0; column < block.length() - 1 && column < 30; ++column)
+        QCOMPARE(line.cursorToX(column) - line.cursorToX(0), 6.0 * column);
+    }
+  }
+
+  void accessibleTexts_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<Kind>("kind");
+    for (const ControlSpec& spec : layoutTable()) {
+      QTest::newRow(qPrintable(nameOf(spec)))
+          << QString::fromUtf8(spec.name.data(), static_cast<qsizetype>(spec.name.size()))
+          << int(spec.index) << spec.kind;
+    }
+  }
+  void accessibleTexts() {
+    QFETCH(QString, name);
+    QFETCH(int, index);
+    QFETCH(Kind, kind);
+    showWindow();
+    QWidget* control = window_->control(name.toStdString(), index);
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+    QVERIFY(accessible);
+    const bool holdsValue = kind == Kind::TextBox || kind == Kind::ComboBox;
+    const QString text = accessible->text(holdsValue ? QAccessible::Value : QAccessible::Name);
+    QCOMPARE(text, visibleText(control));
+  }
+
+  void textSetThroughAccessibility() {
+    showWindow();
+    auto& form = window_->form();
+    auto* seed = QAccessible::queryAccessibleInterface(widget("Text1", 1));
+    seed->setText(QAccessible::Value, QStringLiteral("100"));
+    QCOMPARE(widget<QLabel>("Label1", 9)->text(), QStringLiteral("64"));
+    QCOMPARE(widget<QLineEdit>("Text1", 0)->text(), QStringLiteral("204"));
+    seed->editableTextInterface()->insertText(3, QStringLiteral("0"));
+    QCOMPARE(widget<QLabel>("Label1", 9)->text(), QStringLiteral("3E8"));
+
+    const int before = form.counts.Text1_Change;
+    auto* code = QAccessible::queryAccessibleInterface(widget("Text1", 4));
+    code->editableTextInterface()->insertText(0, QStringLiteral("; delay"));
+    QCOMPARE(form.counts.Text1_Change, before + 1);
+    QVERIFY(form.Text1(4).text().starts_with("; delay\r\nWAIT:"));
+
+    const int changes = form.counts.Combo1_Change;
+    auto* baud = QAccessible::queryAccessibleInterface(widget<QComboBox>("Combo1")->lineEdit());
+    baud->setText(QAccessible::Value, QStringLiteral("4800"));
+    QCOMPARE(form.counts.Combo1_Change, changes + 1);
+    QCOMPARE(form.Combo1.text(), "4800");
+
+    auto* avr = QAccessible::queryAccessibleInterface(widget("Option0", 1));
+    avr->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QTRY_COMPARE(form.state.cpu_type, 1);
+    QVERIFY(widget("Frame4")->isHidden());
+    auto* w77 = QAccessible::queryAccessibleInterface(widget("Option0", 2));
+    w77->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QCOMPARE(form.state.cpu_type, 2);
+    QVERIFY(!widget<QRadioButton>("Option0", 1)->isChecked());
+  }
+
+  void errorReport() {
+    showWindow();
+    auto* seed = widget<QLineEdit>("Text1", 1);
+    seed->setFocus();
+    QTest::keyClicks(seed, QStringLiteral("99999999999"));
+    QLabel* report = window_->errorReport();
+    QVERIFY(report->isVisible());
+    QCOMPARE(report->text(), QStringLiteral("运行时错误 6：溢出"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(report)->text(QAccessible::Name),
+             report->text());
+    QCOMPARE(report->focusPolicy(), Qt::NoFocus);
+    QCOMPARE(QApplication::focusWidget(), seed);
+    QCOMPARE(seed->text(), QStringLiteral("99999999999"));
+    // It covers no control.
+    const QRect area(report->mapTo(window_.get(), QPoint(0, 0)), report->size());
+    for (const ControlSpec& spec : layoutTable()) {
+      QWidget* control = window_->control(spec.name, spec.index);
+      if (spec.kind == Kind::Frame)
+        continue;
+      const QRect other(control->mapTo(window_.get(), QPoint(0, 0)), control->size());
+      QVERIFY2(!area.intersects(other), qPrintable(nameOf(spec)));
+    }
+    // A later clean event takes it away.
+    seed->selectAll();
+    QTest::keyClicks(seed, QStringLiteral("1"));
+    QVERIFY(report->isHidden());
+    QCOMPARE(report->text(), QString());
+  }
+};
+
+int main(int argc, char* argv[]) {
+  // The offscreen platform wants a runtime directory; give it a private one.
+  QTemporaryDir runtime;
+  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+  QApplication app(argc, argv);
+  QApplication::setFont(DelaySubWindow::windowFont());
+  WindowTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "window_test.moc"
