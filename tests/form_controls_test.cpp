@@ -299,10 +299,10 @@ TEST(LayoutTable, EveryControlOnceWithItsKindAndContainer) {
   };
   EXPECT_EQ(layoutTable().size(), std::size(entries));
   for (const Entry& e : entries) {
-    const auto spec = findControl(e.name, e.index);
-    ASSERT_TRUE(spec) << e.name << "(" << e.index << ")";
-    EXPECT_EQ(spec->kind, e.kind) << e.name << "(" << e.index << ")";
-    EXPECT_EQ(spec->container, e.container) << e.name << "(" << e.index << ")";
+    const auto row = findControl(e.name, e.index);
+    ASSERT_TRUE(row) << e.name << "(" << e.index << ")";
+    EXPECT_EQ(row->kind, e.kind) << e.name << "(" << e.index << ")";
+    EXPECT_EQ(row->container, e.container) << e.name << "(" << e.index << ")";
   }
   // No other indices: the gaps of the arrays stay gaps.
   for (auto [name, index] : {std::pair{"Text1", 2}, {"Label1", 5}, {"Label2", 1}, {"Option1", 2}}) {
@@ -310,12 +310,12 @@ TEST(LayoutTable, EveryControlOnceWithItsKindAndContainer) {
   }
   // Every frame comes before what it holds.
   std::set<std::string_view> seen;
-  for (const ControlSpec& spec : layoutTable()) {
-    if (!spec.container.empty()) {
-      EXPECT_TRUE(seen.count(spec.container)) << spec.name;
+  for (const ControlSpec& row : layoutTable()) {
+    if (!row.container.empty()) {
+      EXPECT_TRUE(seen.count(row.container)) << row.name;
     }
-    if (spec.kind == Kind::Frame)
-      seen.insert(spec.name);
+    if (row.kind == Kind::Frame)
+      seen.insert(row.name);
   }
 }
 
@@ -330,9 +330,9 @@ TEST(LayoutTable, TabOrderRunsThroughTheFocusableControls) {
         << order[i].first << "(" << order[i].second << ")";
   }
   // Labels and frames never take the focus.
-  for (const ControlSpec& spec : layoutTable()) {
-    if (spec.kind == Kind::Label || spec.kind == Kind::Frame) {
-      EXPECT_EQ(spec.tabOrder, -1) << spec.name << "(" << spec.index << ")";
+  for (const ControlSpec& row : layoutTable()) {
+    if (row.kind == Kind::Label || row.kind == Kind::Frame) {
+      EXPECT_EQ(row.tabOrder, -1) << row.name << "(" << row.index << ")";
     }
   }
   const auto focusable = std::count_if(layoutTable().begin(), layoutTable().end(),

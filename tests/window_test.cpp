@@ -32,14 +32,13 @@ Q_DECLARE_METATYPE(Kind)
 
 namespace {
 
-QString nameOf(const ControlSpec& spec) {
-  const QString name =
-      QString::fromUtf8(spec.name.data(), static_cast<qsizetype>(spec.name.size()));
-  return spec.index >= 0 ? QStringLiteral("%1(%2)").arg(name).arg(spec.index) : name;
+QString nameOf(const ControlSpec& row) {
+  const QString name = QString::fromUtf8(row.name.data(), static_cast<qsizetype>(row.name.size()));
+  return row.index >= 0 ? QStringLiteral("%1(%2)").arg(name).arg(row.index) : name;
 }
 
-QString textOf(const ControlSpec& spec) {
-  return QString::fromUtf8(spec.text.data(), static_cast<qsizetype>(spec.text.size()));
+QString textOf(const ControlSpec& row) {
+  return QString::fromUtf8(row.text.data(), static_cast<qsizetype>(row.text.size()));
 }
 
 QString visibleText(QWidget* widget) {
@@ -135,13 +134,13 @@ class WindowTest : public QObject {
     QTest::addColumn<QString>("container");
     QTest::addColumn<QRect>("rect");
     QTest::addColumn<bool>("autoSize");
-    for (const ControlSpec& spec : layoutTable()) {
-      QTest::newRow(qPrintable(nameOf(spec)))
-          << QString::fromUtf8(spec.name.data(), static_cast<qsizetype>(spec.name.size()))
-          << int(spec.index)
-          << QString::fromUtf8(spec.container.data(), static_cast<qsizetype>(spec.container.size()))
-          << QRect(spec.left / 15, spec.top / 15, spec.width / 15, spec.height / 15)
-          << bool(spec.flags & delaysub::window::kAutoSize);
+    for (const ControlSpec& row : layoutTable()) {
+      QTest::newRow(qPrintable(nameOf(row)))
+          << QString::fromUtf8(row.name.data(), static_cast<qsizetype>(row.name.size()))
+          << int(row.index)
+          << QString::fromUtf8(row.container.data(), static_cast<qsizetype>(row.container.size()))
+          << QRect(row.left / 15, row.top / 15, row.width / 15, row.height / 15)
+          << bool(row.flags & delaysub::window::kAutoSize);
     }
   }
   void geometry() {
@@ -446,11 +445,11 @@ class WindowTest : public QObject {
   void captionsFit_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("index");
-    for (const ControlSpec& spec : layoutTable()) {
-      if (spec.kind == Kind::Label || spec.kind == Kind::OptionButton || spec.kind == Kind::Frame)
-        QTest::newRow(qPrintable(nameOf(spec)))
-            << QString::fromUtf8(spec.name.data(), static_cast<qsizetype>(spec.name.size()))
-            << int(spec.index);
+    for (const ControlSpec& row : layoutTable()) {
+      if (row.kind == Kind::Label || row.kind == Kind::OptionButton || row.kind == Kind::Frame)
+        QTest::newRow(qPrintable(nameOf(row)))
+            << QString::fromUtf8(row.name.data(), static_cast<qsizetype>(row.name.size()))
+            << int(row.index);
     }
   }
   void captionsFit() {
@@ -497,9 +496,9 @@ class WindowTest : public QObject {
       QCOMPARE(metrics.horizontalAdvance(c), 6);
     QString texts =
         window_->windowTitle() + QStringLiteral("不可实现UBBR初装值：运行时错误溢出除数为零；");
-    for (const ControlSpec& spec : layoutTable())
-      texts += textOf(spec) +
-               QString::fromUtf8(spec.tooltip.data(), static_cast<qsizetype>(spec.tooltip.size()));
+    for (const ControlSpec& row : layoutTable())
+      texts += textOf(row) +
+               QString::fromUtf8(row.tooltip.data(), static_cast<qsizetype>(row.tooltip.size()));
     for (char32_t c : texts.toUcs4()) {
       if (c >= 0x2E80)
         QVERIFY2(metrics.inFontUcs4(c), qPrintable(QString::fromUcs4(&c, 1)));
@@ -540,10 +539,10 @@ class WindowTest : public QObject {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("index");
     QTest::addColumn<Kind>("kind");
-    for (const ControlSpec& spec : layoutTable()) {
-      QTest::newRow(qPrintable(nameOf(spec)))
-          << QString::fromUtf8(spec.name.data(), static_cast<qsizetype>(spec.name.size()))
-          << int(spec.index) << spec.kind;
+    for (const ControlSpec& row : layoutTable()) {
+      QTest::newRow(qPrintable(nameOf(row)))
+          << QString::fromUtf8(row.name.data(), static_cast<qsizetype>(row.name.size()))
+          << int(row.index) << row.kind;
     }
   }
   void accessibleTexts() {
@@ -606,12 +605,12 @@ class WindowTest : public QObject {
     QCOMPARE(seed->text(), QStringLiteral("99999999999"));
     // It covers no control.
     const QRect area(report->mapTo(window_.get(), QPoint(0, 0)), report->size());
-    for (const ControlSpec& spec : layoutTable()) {
-      QWidget* control = window_->control(spec.name, spec.index);
-      if (spec.kind == Kind::Frame)
+    for (const ControlSpec& row : layoutTable()) {
+      QWidget* control = window_->control(row.name, row.index);
+      if (row.kind == Kind::Frame)
         continue;
       const QRect other(control->mapTo(window_.get(), QPoint(0, 0)), control->size());
-      QVERIFY2(!area.intersects(other), qPrintable(nameOf(spec)));
+      QVERIFY2(!area.intersects(other), qPrintable(nameOf(row)));
     }
     // A later clean event takes it away.
     seed->selectAll();

@@ -44,20 +44,20 @@ constexpr std::array<TextOfCore, 3> kFormulas = {core::FORM1, core::FORM2, core:
 constexpr std::array<TextOfCore, 3> kTemplates = {core::PRG1, core::PRG2, core::PRG3};
 
 std::string initialText(std::string_view name, std::int16_t index = -1) {
-  const auto spec = findControl(name, index);
-  return spec ? std::string(spec->text) : std::string();
+  const auto row = findControl(name, index);
+  return row ? std::string(row->text) : std::string();
 }
 
 // Captions of an option-button array, by index.
 std::vector<std::string> captionsOf(std::string_view name) {
   std::vector<std::string> captions;
-  for (const ControlSpec& spec : layoutTable()) {
-    if (spec.name != name || spec.index < 0)
+  for (const ControlSpec& row : layoutTable()) {
+    if (row.name != name || row.index < 0)
       continue;
-    const auto at = static_cast<std::size_t>(spec.index);
+    const auto at = static_cast<std::size_t>(row.index);
     if (captions.size() <= at)
       captions.resize(at + 1);
-    captions[at] = spec.text;
+    captions[at] = row.text;
   }
   return captions;
 }
@@ -99,24 +99,23 @@ DelaySubForm::DelaySubForm()
       Option0(events, "Option0", captionsOf("Option0")),
       Option1(events, "Option1", captionsOf("Option1")),
       Option2(events, "Option2", captionsOf("Option2")) {
-  for (const ControlSpec& spec : layoutTable()) {
-    const auto at = static_cast<std::size_t>(spec.index < 0 ? 0 : spec.index);
+  for (const ControlSpec& row : layoutTable()) {
+    const auto at = static_cast<std::size_t>(row.index < 0 ? 0 : row.index);
     auto place = [at](auto& members, auto control) {
       if (members.size() <= at)
         members.resize(at + 1);
       members[at] = std::move(control);
     };
-    const std::string text(spec.text);
-    if (spec.name == "Text1") {
-      place(text1_, std::make_unique<TextBox>(events, "Text1", spec.index, text));
-    } else if (spec.name == "Label1") {
-      place(label1_, std::make_unique<Label>(events, "Label1", spec.index, text));
-    } else if (spec.name == "Label2") {
-      place(label2_, std::make_unique<Label>(events, "Label2", spec.index, text));
-    } else if (spec.kind == Kind::Frame) {
-      const int number = spec.name.back() - '0';
-      frames_.at(static_cast<std::size_t>(number)) =
-          std::make_unique<Frame>(std::string(spec.name));
+    const std::string text(row.text);
+    if (row.name == "Text1") {
+      place(text1_, std::make_unique<TextBox>(events, "Text1", row.index, text));
+    } else if (row.name == "Label1") {
+      place(label1_, std::make_unique<Label>(events, "Label1", row.index, text));
+    } else if (row.name == "Label2") {
+      place(label2_, std::make_unique<Label>(events, "Label2", row.index, text));
+    } else if (row.kind == Kind::Frame) {
+      const int number = row.name.back() - '0';
+      frames_.at(static_cast<std::size_t>(number)) = std::make_unique<Frame>(std::string(row.name));
     }
   }
   wire();

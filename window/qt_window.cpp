@@ -137,17 +137,17 @@ DelaySubWindow::DelaySubWindow(QWidget* parent) : QWidget(parent) {
   setFixedSize(px(kClientWidthTwips), px(kClientHeightTwips));
   optionStyle_ = new OptionButtonStyle(this);
 
-  for (const ControlSpec& spec : layoutTable()) {
-    QWidget* widget = build(spec);
-    widget->setObjectName(toQt(spec.name) +
-                          (spec.index >= 0 ? QStringLiteral("_%1").arg(spec.index) : QString()));
-    widget->move(px(spec.left), px(spec.top));
-    if (!(spec.kind == Kind::Label && (spec.flags & kAutoSize)))
-      widget->resize(px(spec.width), px(spec.height));
-    if (!spec.tooltip.empty())
-      widget->setToolTip(toQt(spec.tooltip));
-    entries_.push_back({spec, widget});
-    bind(spec, widget);
+  for (const ControlSpec& row : layoutTable()) {
+    QWidget* widget = build(row);
+    widget->setObjectName(toQt(row.name) +
+                          (row.index >= 0 ? QStringLiteral("_%1").arg(row.index) : QString()));
+    widget->move(px(row.left), px(row.top));
+    if (!(row.kind == Kind::Label && (row.flags & kAutoSize)))
+      widget->resize(px(row.width), px(row.height));
+    if (!row.tooltip.empty())
+      widget->setToolTip(toQt(row.tooltip));
+    entries_.push_back({row, widget});
+    bind(row, widget);
   }
   bindOptionGroups();
   for (const Buddy& buddy : kBuddies) {
@@ -169,64 +169,64 @@ DelaySubWindow::~DelaySubWindow() {
 
 QWidget* DelaySubWindow::control(std::string_view name, int index) const {
   for (const Entry& entry : entries_) {
-    if (entry.spec.name == name && entry.spec.index == index)
+    if (entry.row.name == name && entry.row.index == index)
       return entry.widget;
   }
   return nullptr;
 }
 
-QWidget* DelaySubWindow::build(const ControlSpec& spec) {
-  QWidget* parent = spec.container.empty() ? this : control(spec.container);
-  const QString text = toQt(spec.text);
-  switch (spec.kind) {
+QWidget* DelaySubWindow::build(const ControlSpec& row) {
+  QWidget* parent = row.container.empty() ? this : control(row.container);
+  const QString text = toQt(row.text);
+  switch (row.kind) {
     case Kind::Frame: {
       auto* frame = new FrameBox(text, parent);
       // Named by its own caption, not by the frame around it.
       frame->setAccessibleName(text);
-      setColour(frame, QPalette::WindowText, spec.foreground);
+      setColour(frame, QPalette::WindowText, row.foreground);
       return frame;
     }
     case Kind::Label: {
       auto* label = new CaptionLabel(parent);
       label->setText(text);
       label->setTextFormat(Qt::PlainText);
-      label->setAlignment((spec.flags & kRightAlign) ? Qt::AlignRight | Qt::AlignVCenter
-                                                     : Qt::AlignLeft | Qt::AlignTop);
-      if (spec.flags & kWordWrap) {
+      label->setAlignment((row.flags & kRightAlign) ? Qt::AlignRight | Qt::AlignVCenter
+                                                    : Qt::AlignLeft | Qt::AlignTop);
+      if (row.flags & kWordWrap) {
         label->setWordWrap(true);
         label->setFixedLineHeight(kLineHeight);
       }
-      if (spec.flags & kSunken) {
+      if (row.flags & kSunken) {
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setIndent(1);
       }
-      if (spec.background.type != Colour::Type::Default) {
+      if (row.background.type != Colour::Type::Default) {
         label->setAutoFillBackground(true);
-        setColour(label, QPalette::Window, spec.background);
+        setColour(label, QPalette::Window, row.background);
       }
-      setColour(label, QPalette::WindowText, spec.foreground);
-      if (spec.flags & kAutoSize)
+      setColour(label, QPalette::WindowText, row.foreground);
+      if (row.flags & kAutoSize)
         fitCaption(label);
       return label;
     }
     case Kind::TextBox: {
       QWidget* box;
-      if (spec.flags & kMultiLine) {
+      if (row.flags & kMultiLine) {
         auto* edit = new MultiLineBox(parent, kLineHeight);
-        edit->setProgramText(toWidgetLines(std::string(spec.text)));
-        edit->setReadOnly(spec.flags & kReadOnly);
-        if (spec.flags & kReadOnly)
+        edit->setProgramText(toWidgetLines(std::string(row.text)));
+        edit->setReadOnly(row.flags & kReadOnly);
+        if (row.flags & kReadOnly)
           edit->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         box = edit;
       } else {
         auto* edit = new QLineEdit(text, parent);
-        edit->setReadOnly(spec.flags & kReadOnly);
-        edit->setAlignment((spec.flags & kCentred) ? Qt::AlignCenter
-                                                   : Qt::AlignLeft | Qt::AlignVCenter);
+        edit->setReadOnly(row.flags & kReadOnly);
+        edit->setAlignment((row.flags & kCentred) ? Qt::AlignCenter
+                                                  : Qt::AlignLeft | Qt::AlignVCenter);
         box = edit;
       }
       box->setFocusPolicy(Qt::StrongFocus);
-      setColour(box, QPalette::Text, spec.foreground);
+      setColour(box, QPalette::Text, row.foreground);
       return box;
     }
     case Kind::ComboBox: {
@@ -238,7 +238,7 @@ QWidget* DelaySubWindow::build(const ControlSpec& spec) {
       QObject::disconnect(combo->lineEdit(), SIGNAL(editingFinished()), combo, nullptr);
       combo->setEditText(text);
       combo->setFocusPolicy(Qt::StrongFocus);
-      setColour(combo, QPalette::Text, spec.foreground);
+      setColour(combo, QPalette::Text, row.foreground);
       return combo;
     }
     case Kind::OptionButton: {
@@ -246,23 +246,23 @@ QWidget* DelaySubWindow::build(const ControlSpec& spec) {
       button->setStyle(optionStyle_);
       button->setText(text);
       button->setFocusPolicy(Qt::StrongFocus);
-      setColour(button, QPalette::WindowText, spec.foreground);
+      setColour(button, QPalette::WindowText, row.foreground);
       return button;
     }
   }
   return nullptr;
 }
 
-void DelaySubWindow::bind(const ControlSpec& spec, QWidget* widget) {
-  const std::int16_t index = spec.index;
-  if (spec.kind == Kind::Frame) {
-    Frame& frame = form_.frame(spec.name.back() - '0');
+void DelaySubWindow::bind(const ControlSpec& row, QWidget* widget) {
+  const std::int16_t index = row.index;
+  if (row.kind == Kind::Frame) {
+    Frame& frame = form_.frame(row.name.back() - '0');
     frame.onUpdate = [widget, &frame] { widget->setHidden(!frame.visible()); };
     frame.onUpdate();
-  } else if (spec.kind == Kind::Label) {
-    Label& label = spec.name == "Label2" ? form_.Label2(index) : form_.Label1(index);
+  } else if (row.kind == Kind::Label) {
+    Label& label = row.name == "Label2" ? form_.Label2(index) : form_.Label1(index);
     auto* view = static_cast<CaptionLabel*>(widget);
-    const bool autoSize = spec.flags & kAutoSize;
+    const bool autoSize = row.flags & kAutoSize;
     label.onUpdate = [view, &label, autoSize] {
       view->setText(toQt(label.caption()));
       if (autoSize)
@@ -270,8 +270,8 @@ void DelaySubWindow::bind(const ControlSpec& spec, QWidget* widget) {
     };
     label.onUpdate();
     view->onDoubleClick = [&label] { label.doubleClick(); };
-  } else if (spec.kind == Kind::TextBox) {
-    TextBox& box = spec.name == "Text2" ? form_.Text2 : form_.Text1(index);
+  } else if (row.kind == Kind::TextBox) {
+    TextBox& box = row.name == "Text2" ? form_.Text2 : form_.Text1(index);
     if (auto* edit = dynamic_cast<MultiLineBox*>(widget)) {
       box.onUpdate = [edit, &box] { edit->setProgramText(toWidgetLines(box.text())); };
       // Any change that is not a program write: typing, pasting, undo, and
@@ -292,8 +292,8 @@ void DelaySubWindow::bind(const ControlSpec& spec, QWidget* widget) {
       });
     }
     box.onUpdate();
-  } else if (spec.kind == Kind::ComboBox) {
-    ComboBox& box = spec.name == "Combo0" ? form_.Combo0 : form_.Combo1;
+  } else if (row.kind == Kind::ComboBox) {
+    ComboBox& box = row.name == "Combo0" ? form_.Combo0 : form_.Combo1;
     auto* combo = static_cast<QComboBox*>(widget);
     // The widget follows the control: its list, its selected item (none when
     // the text was typed) and its edit text.
@@ -329,10 +329,10 @@ void DelaySubWindow::bind(const ControlSpec& spec, QWidget* widget) {
 void DelaySubWindow::bindOptionGroups() {
   std::map<std::string_view, std::vector<OptionButton*>> groups;
   for (const Entry& entry : entries_) {
-    if (entry.spec.kind != Kind::OptionButton)
+    if (entry.row.kind != Kind::OptionButton)
       continue;
-    auto& buttons = groups[entry.spec.name];
-    const auto at = static_cast<std::size_t>(entry.spec.index);
+    auto& buttons = groups[entry.row.name];
+    const auto at = static_cast<std::size_t>(entry.row.index);
     if (buttons.size() <= at)
       buttons.resize(at + 1);
     buttons[at] = static_cast<OptionButton*>(entry.widget);
@@ -381,13 +381,13 @@ void DelaySubWindow::bindOptionGroups() {
 void DelaySubWindow::buildTabOrder() {
   std::vector<const Entry*> chain;
   for (const Entry& entry : entries_) {
-    if (entry.spec.tabOrder >= 0)
+    if (entry.row.tabOrder >= 0)
       chain.push_back(&entry);
-    else if (entry.spec.kind == Kind::Label)
+    else if (entry.row.kind == Kind::Label)
       entry.widget->setFocusPolicy(Qt::NoFocus);
   }
   std::sort(chain.begin(), chain.end(),
-            [](const Entry* a, const Entry* b) { return a->spec.tabOrder < b->spec.tabOrder; });
+            [](const Entry* a, const Entry* b) { return a->row.tabOrder < b->row.tabOrder; });
   for (std::size_t i = 1; i < chain.size(); ++i)
     setTabOrder(chain[i - 1]->widget, chain[i]->widget);
 }

@@ -50,12 +50,12 @@ class DelaySubWindow : public QWidget {
 
  private:
   struct Entry {
-    ControlSpec spec;
+    ControlSpec row;
     QWidget* widget;
   };
 
-  QWidget* build(const ControlSpec& spec);
-  void bind(const ControlSpec& spec, QWidget* widget);
+  QWidget* build(const ControlSpec& row);
+  void bind(const ControlSpec& row, QWidget* widget);
   void bindOptionGroups();
   void buildTabOrder();
   void buildErrorReport();
