@@ -58,4 +58,6 @@ sleep 1
 
 mkdir -p "$(dirname "$out")"
 import -display ":$display" -window root "$out"
+# Without a window manager the window sits on a black root: keep the window.
+mogrify -trim +repage "$out"
 echo "Screenshot: $out"
