@@ -18,15 +18,7 @@ export DEBIAN_FRONTEND=noninteractive
 # ---- what the test needs ----------------------------------------------------
 needs=(dpkg-dev desktop-file-utils xvfb xauth x11-utils imagemagick
        qt6-qpa-plugins fonts-wqy-zenhei)
-missing=()
-for p in "${needs[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  echo "Installing: ${missing[*]}"
-  "${sudo_cmd[@]}" apt-get update -qq
-  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+"$here/scripts/install_missing.sh" "${needs[@]}"
 
 # ---- build and package --------------------------------------------------------
 if [ ! -f "$build_dir/CMakeCache.txt" ]; then

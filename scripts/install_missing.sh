@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs those of the given Debian packages that are not installed yet.
+# Runs apt-get as root, or through sudo for another user.
+#   scripts/install_missing.sh <package>...
+set -euo pipefail
+
+missing=()
+for p in "$@"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+((${#missing[@]})) || exit 0
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+"${sudo_cmd[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
+  "${missing[@]}" >/dev/null
