@@ -1,8 +1,10 @@
 #include "window/qt_widgets.h"
 
 #include <QPainter>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QTextLayout>
 #include <algorithm>
 
@@ -25,6 +27,22 @@ int layOut(QTextLayout& layout, qreal width, int lineHeight, Qt::Alignment align
   }
   layout.endLayout();
   return lines;
+}
+
+// The document's own text of a plain text, line breaks being paragraph
+// separators in it; false when the plain text holds characters that the
+// document stores otherwise (carriage returns, separators of its own).
+bool documentTextOf(const QString& plain, QString& text) {
+  text = plain;
+  for (QChar& c : text) {
+    if (c == u'\n') {
+      c = QChar::ParagraphSeparator;
+    } else if (c == u'\r' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator ||
+               c == QChar(0xFDD0) || c == QChar(0xFDD1) || c == QChar::ObjectReplacementCharacter) {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -97,12 +115,44 @@ void MultiLineBox::setProgramText(const QString& text) {
   if (toPlainText() == text)
     return;
   const QSignalBlocker blocker(this);
+  QTextDocument* doc = document();
   const int position = textCursor().position();
-  setPlainText(text);
+  const bool scrolled = verticalScrollBar()->value() != 0 || horizontalScrollBar()->value() != 0;
+  // Only the part between the common start and the common end is replaced,
+  // in one edit without undo: the document keeps its paragraphs and their
+  // line height and lays out just the changed lines, once. (setPlainText
+  // would rebuild the whole document and lay it out twice, once for the text
+  // and once more for the line heights.)
+  const QString current = doc->toRawText();
+  QString target;
+  qsizetype head = 0, tail = 0;
+  if (documentTextOf(text, target)) {
+    const qsizetype shorter = std::min(current.size(), target.size());
+    while (head < shorter && current[head] == target[head])
+      ++head;
+    while (tail < shorter - head &&
+           current[current.size() - 1 - tail] == target[target.size() - 1 - tail]) {
+      ++tail;
+    }
+  }
+  const bool undo = doc->isUndoRedoEnabled();
+  doc->setUndoRedoEnabled(false);
+  QTextCursor edit(doc);
+  edit.beginEditBlock();
+  edit.setPosition(static_cast<int>(head));
+  edit.setPosition(static_cast<int>(current.size() - tail), QTextCursor::KeepAnchor);
+  edit.removeSelectedText();
+  // The new text in the default character format, as setPlainText gives it.
+  if (const QString middle = text.mid(head, text.size() - head - tail); !middle.isEmpty())
+    edit.insertText(middle, QTextCharFormat());
   fixLineHeights();
-  document()->clearUndoRedoStacks();
-  QTextCursor cursor = textCursor();
-  cursor.setPosition(std::min(position, static_cast<int>(document()->characterCount() - 1)));
+  edit.endEditBlock();
+  doc->setUndoRedoEnabled(undo);
+  // As after setPlainText: the view shows the start, then the kept cursor.
+  if (scrolled)
+    setTextCursor(QTextCursor(doc));
+  QTextCursor cursor(doc);
+  cursor.setPosition(std::min(position, static_cast<int>(doc->characterCount() - 1)));
   setTextCursor(cursor);
 }
 
