@@ -1,20 +1,22 @@
 // The window's and the program's icon: the 32 x 32, 16-colour stopwatch of
-// data/delaysub.xpm, compiled in as a resource. The same picture is installed
-// for the desktop's application menu.
-#include <QtGlobal>
+// data/delaysub.xpm. The same picture is installed for the desktop's
+// application menu.
+//
+// An XPM file is C source, so the shipped file itself is compiled in and
+// read as XPM data: loading it as an image file instead would make Qt scan
+// and load every image-format plugin to find its reader, at every start.
+#include <QPixmap>
 
 #include "window/qt_window.h"
 
-// The resource lives in a static library, so it is registered by name.
-static void registerIconResource() {
-  Q_INIT_RESOURCE(delaysub);
-}
-
 namespace delaysub::window {
 
+namespace {
+#include "data/delaysub.xpm"
+}  // namespace
+
 QIcon DelaySubWindow::programIcon() {
-  registerIconResource();
-  return QIcon(QStringLiteral(":/delaysub.xpm"));
+  return QIcon(QPixmap(delaysub_xpm));
 }
 
 }  // namespace delaysub::window
