@@ -1,0 +1,73 @@
+// The benchmark program: start-up and memory of the calculator against an
+// empty window of the same size, the response of the window to one user
+// action, and the calculation core alone.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace delaysub::bench {
+
+// Client area of the window, in pixels.
+inline constexpr int kWindowWidth = 462;
+inline constexpr int kWindowHeight = 280;
+
+// CLOCK_MONOTONIC in nanoseconds: one clock for the parent and its children.
+long long monotonicNs();
+
+// Median and 99th percentile (nearest rank) of a set of samples.
+struct Summary {
+  double median = 0;
+  double p99 = 0;
+  std::size_t count = 0;
+};
+Summary summarize(std::vector<double> samples);
+
+// What a child reports once its window has painted its first frame.
+struct StartSample {
+  double execToPaintMs = 0;  // from the parent's spawn to the painted frame
+  double mainToPaintMs = 0;  // from the top of main to the painted frame
+  double rssKiB = 0;         // resident set after the painted frame
+  double anonKiB = 0;        // its anonymous part (heap, stacks): not shared with others
+};
+
+// Child mode: "delaysub", "bare", or "label" (the empty window with one line
+// of text in the calculator's font, to tell the cost of text apart). Shows the window, waits for
+// its first painted frame and prints one line "main_ns=... paint_ns=... rss_kib=...". mainNs:
+// monotonicNs() taken at the top of main.
+int runChild(const std::string& mode, long long mainNs, int argc, char* argv[]);
+
+// Spawns this program in child mode and reads its report. Returns false when
+// the child failed; why goes to standard error.
+bool spawnChild(const std::string& self, const std::string& mode, StartSample& sample);
+
+// One user action, timed over many alternating repeats. The window columns
+// time the input as the user's arrives: key and mouse events delivered to
+// the widgets.
+struct ResponseRow {
+  std::string action;
+  Summary formAlone;  // the form's handlers without widgets
+  // From the input event that fires the handler (the keystroke, the click's
+  // release) until the last handler of its chain has returned, the widgets
+  // following every write.
+  Summary window;
+  Summary bare;  // the same input on bare widgets of the same kinds, nothing connected
+  // From the first input event (key or mouse press) until the changed frame
+  // is painted and flushed.
+  Summary repainted;
+  Summary bareRepainted;
+  double paintsPerAction = 0;  // widget paint events per action
+  double barePaintsPerAction = 0;
+};
+// Needs a QApplication. samples: timed repeats per action and variant.
+// Empty when an input did not reach its handler (why goes to standard error).
+std::vector<ResponseRow> measureResponse(int samples);
+
+// Calculations per second of the core alone.
+struct CoreRow {
+  std::string computation;
+  double callsPerSecond = 0;  // median over the rounds
+};
+std::vector<CoreRow> measureCore(int rounds, double secondsPerRound);
+
+}  // namespace delaysub::bench

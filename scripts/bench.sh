@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Builds the benchmark program (Release) and runs it: start-up, memory and
+# response of the calculator against an empty window of the same size, and
+# the calculation core alone. The windows are shown on a virtual display of
+# their own (Xvfb), or on the offscreen platform when Xvfb is missing.
+#
+# Usage: scripts/bench.sh [--starts N] [--samples N] [--core-rounds N]
+# Build directory: ${DELAYSUB_BENCH_BUILD_DIR:-build-bench} (relative paths
+# are taken from the top of the project).
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build_dir=${DELAYSUB_BENCH_BUILD_DIR:-build-bench}
+case "$build_dir" in /*) ;; *) build_dir="$here/$build_dir" ;; esac
+
+xvfb_pid=""
+scratch=$(mktemp -d)
+cleanup() {
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+# The build's output is shown only when it fails. -O2: g++ 12 gives false
+# -Wrestrict warnings at -O3 in std::string code.
+echo "Building $build_dir/bench/delaysub_bench (Release)..."
+if ! { cmake -S "$here" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
+  -DDELAYSUB_BUILD_BENCHMARKS=ON -DDELAYSUB_BUILD_TESTS=OFF &&
+  cmake --build "$build_dir" --target delaysub_bench -j"$(nproc)"; } >"$scratch/build.log" 2>&1; then
+  cat "$scratch/build.log" >&2
+  echo "bench.sh: the build failed" >&2
+  exit 1
+fi
+program="$build_dir/bench/delaysub_bench"
+
+unset WAYLAND_DISPLAY
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$scratch}"
+if command -v Xvfb >/dev/null; then
+  # Xvfb picks a free display itself and writes its number to fd 3.
+  Xvfb -displayfd 3 -screen 0 800x600x24 -dpi 96 -nolisten tcp 3>"$scratch/display" \
+    >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    [ -s "$scratch/display" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || { echo "bench.sh: Xvfb did not start" >&2; exit 1; }
+    sleep 0.1
+  done
+  [ -s "$scratch/display" ] || { echo "bench.sh: Xvfb gave no display" >&2; exit 1; }
+  export DISPLAY=":$(tr -d '[:space:]' <"$scratch/display")"
+  export QT_QPA_PLATFORM=xcb
+else
+  export QT_QPA_PLATFORM=offscreen
+fi
+
+os=$(. /etc/os-release 2>/dev/null && echo "${PRETTY_NAME:-}")
+echo "Machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)," \
+  "$(awk '/MemTotal/ {printf "%.1f GiB RAM", $2 / 1048576}' /proc/meminfo);" \
+  "${os:-$(uname -s)}, kernel $(uname -r); load: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "Command: scripts/bench.sh${*:+ $*} (display: $QT_QPA_PLATFORM${DISPLAY:+ $DISPLAY})"
+"$program" "$@"
