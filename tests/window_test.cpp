@@ -535,6 +535,31 @@ class WindowTest : public QObject {
     }
   }
 
+  // The program boxes rewrite only what changed between two texts; walking
+  // every core and nesting, in both directions, must leave each box holding
+  // exactly the form's text, every line at the fixed 12 px height.
+  void programBoxesFollowEveryChoice() {
+    showWindow();
+    auto& form = window_->form();
+    const std::pair<int, int> walk[] = {{0, 2}, {0, 1}, {1, 1}, {1, 2}, {2, 2}, {2, 0},
+                                        {0, 0}, {2, 1}, {1, 0}, {0, 2}, {2, 2}, {0, 0}};
+    for (const auto& [core, nesting] : walk) {
+      QTest::mouseClick(widget("Option0", core), Qt::LeftButton);
+      QTest::mouseClick(widget("Option2", nesting), Qt::LeftButton);
+      for (int box : {3, 4}) {
+        auto* edit = widget<QTextEdit>("Text1", box);
+        QString expected = QString::fromStdString(form.Text1(box).text());
+        expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        QCOMPARE(edit->toPlainText(), expected);
+        for (QTextBlock block = edit->document()->begin(); block.isValid(); block = block.next()) {
+          QCOMPARE(block.blockFormat().lineHeightType(), int(QTextBlockFormat::FixedHeight));
+          QCOMPARE(block.blockFormat().lineHeight(), 12.0);
+        }
+        QCOMPARE(edit->verticalScrollBar()->maximum(), 0);
+      }
+    }
+  }
+
   void accessibleTexts_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("index");
