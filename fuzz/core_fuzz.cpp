@@ -34,6 +34,7 @@
 namespace {
 
 using namespace delaysub::core;
+using delaysub::fuzz::isUpperHex;
 
 constexpr const char* kFuzzTarget = "core_fuzz";
 
@@ -119,18 +120,6 @@ std::optional<std::size_t> codePoints(std::string_view s) {
     ++count;
   }
   return count;
-}
-
-bool isUpperHex(std::string_view s) {
-  if (s.empty()) {
-    return false;
-  }
-  for (char c : s) {
-    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) {
-      return false;
-    }
-  }
-  return true;
 }
 
 // The decimal reading of a text without a radix prefix, by the C library:

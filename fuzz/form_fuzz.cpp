@@ -37,6 +37,7 @@
 namespace {
 
 using namespace delaysub;
+using delaysub::fuzz::isUpperHex;
 using window::DelaySubForm;
 using window::RunError;
 
@@ -151,18 +152,6 @@ struct EventLog {
 
 bool sameFloat(float a, float b) {
   return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-bool isUpperHex(std::string_view s) {
-  if (s.empty()) {
-    return false;
-  }
-  for (char c : s) {
-    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) {
-      return false;
-    }
-  }
-  return true;
 }
 
 // "不可实现", "TH1 = 0<hex>H" or "UBRR = <hex>H".
