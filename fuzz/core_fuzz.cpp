@@ -138,23 +138,25 @@ std::optional<double> referenceDecimal(std::string_view text) {
       return std::nullopt;
     }
   }
-  auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  // Appends the run of digits at s[i] to out and steps past it; true when
+  // there was at least one.
+  auto digits = [&s](std::size_t& i, std::string& out) {
+    const std::size_t from = i;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9')
+      out += s[i++];
+    return i > from;
+  };
+  auto sign = [&s](std::size_t& i, std::string& out) {
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+      out += s[i++];
+  };
   std::string number;
   std::size_t i = 0;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-    number += s[i++];
-  }
-  bool anyDigit = false;
-  for (; i < s.size() && digit(s[i]); ++i) {
-    number += s[i];
-    anyDigit = true;
-  }
+  sign(i, number);
+  bool anyDigit = digits(i, number);
   if (i < s.size() && s[i] == '.') {
     number += s[i++];
-    for (; i < s.size() && digit(s[i]); ++i) {
-      number += s[i];
-      anyDigit = true;
-    }
+    anyDigit = digits(i, number) || anyDigit;
   }
   if (!anyDigit) {
     return 0.0;
@@ -162,15 +164,8 @@ std::optional<double> referenceDecimal(std::string_view text) {
   if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
     std::size_t j = i + 1;
     std::string exponent = "e";
-    if (j < s.size() && (s[j] == '+' || s[j] == '-')) {
-      exponent += s[j++];
-    }
-    bool expDigit = false;
-    for (; j < s.size() && digit(s[j]); ++j) {
-      exponent += s[j];
-      expDigit = true;
-    }
-    if (expDigit) {
+    sign(j, exponent);
+    if (digits(j, exponent)) {
       number += exponent;
     }
   }
