@@ -92,11 +92,15 @@ Text ubrrText(float Fosc, std::string_view baudText) {
   if (u.value < 0 || u.value > kUbrrMax) {
     return shows(std::string(kNotAchievable));
   }
-  std::string hex = hexText(u.value);
+  // At least two digits. Appended, not inserted: see decimalText.
+  const std::string hex = hexText(u.value);
+  std::string text(kUbrrPrefix);
   if (hex.size() < 2) {
-    hex.insert(0, "0");
+    text.push_back('0');
   }
-  return shows(std::string(kUbrrPrefix) + hex + std::string(kHexSuffix));
+  text.append(hex);
+  text.append(kHexSuffix);
+  return shows(std::move(text));
 }
 
 }  // namespace

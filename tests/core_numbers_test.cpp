@@ -193,6 +193,12 @@ TEST(DecimalText, LeadingBlankOrMinusAndNoZeroBeforeThePoint) {
       {1e20, " 1E+20"},
       {1.5e-5, " 1.5E-05"},
       {-2.5e-300, "-2.5E-300"},
+      {999999999999999.0, " 999999999999999"},
+      {1e15, " 1E+15"},
+      {-0.5, "-.5"},
+      {std::numeric_limits<double>::infinity(), " inf"},
+      {-std::numeric_limits<double>::infinity(), "-inf"},
+      {std::numeric_limits<double>::quiet_NaN(), " nan"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(decimalText(c.v), c.expected) << c.v;
