@@ -5,12 +5,10 @@
 # their own (Xvfb), or on the offscreen platform when Xvfb is missing.
 #
 # Usage: scripts/bench.sh [--starts N] [--samples N] [--core-rounds N]
-# Build directory: ${DELAYSUB_BENCH_BUILD_DIR:-build-bench} (relative paths
-# are taken from the top of the project).
+# The build is the "bench" preset of CMakePresets.json, in build-bench/.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build_dir=${DELAYSUB_BENCH_BUILD_DIR:-build-bench}
-case "$build_dir" in /*) ;; *) build_dir="$here/$build_dir" ;; esac
+build_dir=$here/build-bench
 
 xvfb_pid=""
 scratch=$(mktemp -d)
@@ -23,13 +21,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The build's output is shown only when it fails. -O2: g++ 12 gives false
-# -Wrestrict warnings at -O3 in std::string code.
+# The build's output is shown only when it fails.
 echo "Building $build_dir/bench/delaysub_bench (Release)..."
-if ! { cmake -S "$here" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
-  -DDELAYSUB_BUILD_BENCHMARKS=ON -DDELAYSUB_BUILD_TESTS=OFF &&
-  cmake --build "$build_dir" --target delaysub_bench -j"$(nproc)"; } >"$scratch/build.log" 2>&1; then
+if ! { cd "$here" && cmake --preset bench &&
+  cmake --build --preset bench --target delaysub_bench -j"$(nproc)"; } >"$scratch/build.log" 2>&1; then
   cat "$scratch/build.log" >&2
   echo "bench.sh: the build failed" >&2
   exit 1

@@ -7,7 +7,7 @@
 #   scripts/fuzz.sh                       about 30 s per target
 #   FUZZ_SECONDS=3600 scripts/fuzz.sh     a long local run, an hour per target
 #
-# DELAYSUB_FUZZ_BUILD_DIR chooses the build directory (default build-fuzz/).
+# The build is the "fuzz" preset of CMakePresets.json, in build-fuzz/.
 # Inputs that reach new code are kept in <build>/corpus/<target>/ across runs
 # (never in fuzz/corpus/); findings go to <build>/findings/. A finding is
 # replayed with: <build>/fuzz/<target> <build>/findings/<file>
@@ -18,7 +18,7 @@ set -euo pipefail
 trap 'status=$?; ((status == 0)) || echo "Fuzzing: FAILED (exit $status) before or during the runs"' EXIT
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build_dir=${DELAYSUB_FUZZ_BUILD_DIR:-$here/build-fuzz}
+build_dir=$here/build-fuzz
 seconds=${FUZZ_SECONDS:-30}
 targets=(core_fuzz form_fuzz)
 jobs=$(($(nproc) < 2 ? $(nproc) : 2))
@@ -28,11 +28,7 @@ jobs=$(($(nproc) < 2 ? $(nproc) : 2))
 packages=(clang libclang-rt-14-dev llvm-14 cmake make)
 "$here/scripts/install_missing.sh" "${packages[@]}"
 
-cmake -S "$here" -B "$build_dir" \
-  -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DDELAYSUB_BUILD_FUZZERS=ON -DDELAYSUB_BUILD_GUI=OFF -DDELAYSUB_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build_dir" -j"$jobs" --target "${targets[@]}"
+(cd "$here" && cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j"$jobs")
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 [ -x /usr/bin/llvm-symbolizer-14 ] && export ASAN_SYMBOLIZER_PATH=/usr/bin/llvm-symbolizer-14

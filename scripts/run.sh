@@ -4,7 +4,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$here/scripts/setup.sh"
-build_dir=${DELAYSUB_BUILD_DIR:-$here/build}
+build_dir=$here/build
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec "$build_dir/app/delaysub"
 fi

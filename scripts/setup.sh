@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs what the build needs when it is missing, then configures and builds
-# DelaySUB into build/. Sourced or run by run.sh and test.sh.
+# DelaySUB into build/ (the "dev" preset of CMakePresets.json). Run by run.sh
+# and test.sh.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build_dir=${DELAYSUB_BUILD_DIR:-$here/build}
 
 # Debian packages the build, the tests and the screenshot need.
 packages=(
@@ -18,5 +18,6 @@ packages=(
 
 "$here/scripts/install_missing.sh" "${packages[@]}"
 
-cmake -S "$here" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build_dir" -j"$(nproc)"
+cd "$here"
+cmake --preset dev >/dev/null
+cmake --build --preset dev -j"$(nproc)"
