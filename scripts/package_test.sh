@@ -136,9 +136,10 @@ check "the 32x32 PNG icon is the XPM icon" same_picture
 desktop_entry_valid() {  # desktop_entry_valid ROOT
   local f=$1/usr/share/applications/$app_id.desktop
   desktop-file-validate "$f" || return 1
-  grep -qx 'Exec=delaysub' "$f" && grep -qx 'Icon=delaysub' "$f" &&
-    grep -qx 'Type=Application' "$f" && grep -qx 'Terminal=false' "$f" ||
-    { echo "Exec, Icon, Type or Terminal is not that of delaysub:"; cat "$f"; return 1; }
+  if ! { grep -qx 'Exec=delaysub' "$f" && grep -qx 'Icon=delaysub' "$f" &&
+    grep -qx 'Type=Application' "$f" && grep -qx 'Terminal=false' "$f"; }; then
+    echo "Exec, Icon, Type or Terminal is not that of delaysub:"; cat "$f"; return 1
+  fi
 }
 check "the desktop entry validates and starts delaysub with its icon" desktop_entry_valid "$unpacked"
 
