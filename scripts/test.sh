@@ -38,6 +38,13 @@ echo "== Debian package"
 if [ "${CI:-}" = true ] || [ "${DELAYSUB_PACKAGE_TEST:-}" = 1 ]; then
   "$here/scripts/package_test.sh"
 else
+  # The guard first refuses a purge (of a name no package has, harmless
+  # should the guard fail), then guards the package test.
+  if probe=$("$here/scripts/keep_packages.sh" dpkg --purge delaysub-no-such-package 2>&1) ||
+    ! grep -q 'refused: dpkg --purge' <<<"$probe"; then
+    echo "keep_packages.sh let a purge through: $probe" >&2
+    exit 1
+  fi
   "$here/scripts/keep_packages.sh" "$here/scripts/package_test.sh"
 fi
 echo "All tests passed."
