@@ -77,7 +77,7 @@ TEST(Creation, ControlsHoldTheirLayoutTextsAndTheStateIsZero) {
 
 TEST(StartUp, TheWindowAsFirstShown) {
   DelaySubForm f;
-  testing::start(f);
+  test_support::start(f);
   const std::int16_t mcs51 = 0;
   expectShows(f, {
                      {"Combo0", [](DelaySubForm& f) { return f.Combo0.text(); }, "12 MHz"},
@@ -113,7 +113,8 @@ TEST(StartUp, TheWindowAsFirstShown) {
 }
 
 TEST(StartUp, HandlerCountsOfTheLoadAndTheFirstFocus) {
-  DelaySubForm f;
+  RunCounter ran;
+  DelaySubForm f(&ran);
   f.load();
   struct Count {
     const char* name;
@@ -137,17 +138,17 @@ TEST(StartUp, HandlerCountsOfTheLoadAndTheFirstFocus) {
       {"W77E_T", &RunCounts::W77E_T, 0, 0},
   };
   for (const Count& c : counts)
-    EXPECT_EQ(f.counts.*c.field, c.afterLoad) << c.name << " (load)";
+    EXPECT_EQ(ran.*c.field, c.afterLoad) << c.name << " (load)";
   // Before the window is shown no nesting button is selected, yet the
   // single-loop texts are there already.
   EXPECT_EQ(f.Option2.selected(), -1);
   EXPECT_EQ(f.Text1(3).text(), "T=[2X + 4] * (12 / Fosc)");
   f.shown();
   for (const Count& c : counts)
-    EXPECT_EQ(f.counts.*c.field, c.afterShown) << c.name << " (shown)";
+    EXPECT_EQ(ran.*c.field, c.afterShown) << c.name << " (shown)";
   // Showing again (the focus coming back) selects nothing new.
   f.shown();
-  EXPECT_EQ(f.counts.Option2_Click, 2);
+  EXPECT_EQ(ran.Option2_Click, 2);
 }
 
 TEST(StartUp, ChainRunsInTheOrderOfItsSteps) {
@@ -171,7 +172,7 @@ TEST(StartUp, ChainRunsInTheOrderOfItsSteps) {
   for (int i : {6, 9})
     follow(f.Label1(i));
   follow(f.Label2(2));
-  testing::start(f);
+  test_support::start(f);
   EXPECT_EQ(trace,
             (std::vector<std::string>{"Combo0", "Text2", "Combo1", "Option1", "Option0", "Text1(3)",
                                       "Label1(9)", "Text1(0)", "Text1(4)", "Option2"}));

@@ -92,7 +92,7 @@ Box& member(std::vector<std::unique_ptr<Box>>& members, int index, std::string_v
 
 }  // namespace
 
-DelaySubForm::DelaySubForm()
+DelaySubForm::DelaySubForm(EventObserver* observer)
     : Combo0(events, "Combo0", initialText("Combo0")),
       Combo1(events, "Combo1", initialText("Combo1")),
       Text2(events, "Text2", -1, initialText("Text2")),
@@ -119,6 +119,8 @@ DelaySubForm::DelaySubForm()
     }
   }
   wire();
+  if (observer)
+    events.subscribe(*observer);
 }
 
 void DelaySubForm::wire() {
@@ -137,7 +139,7 @@ void DelaySubForm::wire() {
   Option0.onClick = [this](std::int16_t i) { return Option0_Click(i); };
   Option1.onClick = [this](std::int16_t i) { return Option1_Click(i); };
   Option2.onClick = [this](std::int16_t i) { return Option2_Click(i); };
-  events.onEventFinished = [this](const std::vector<RunError>& errors) { report(errors); };
+  events.subscribe(reporter_);
 }
 
 TextBox& DelaySubForm::Text1(int index) {
@@ -177,7 +179,7 @@ void DelaySubForm::report(const std::vector<RunError>& errors) {
 }
 
 RunError DelaySubForm::Form_Load() {
-  ++counts.Form_Load;
+  events.ran("Form_Load");
   state.Fosc = 12.0f;
   if (const RunError error = Ini_Combo(); error != RunError::None)
     return error;
@@ -187,7 +189,7 @@ RunError DelaySubForm::Form_Load() {
 }
 
 RunError DelaySubForm::Ini_Combo() {
-  ++counts.Ini_Combo;
+  events.ran("Ini_Combo");
   for (std::string_view crystal : kCrystals)
     Combo0.addItem(crystal);
   Combo0.setListIndex(kFirstCrystal);
@@ -210,34 +212,34 @@ RunError DelaySubForm::followCrystal() {
 }
 
 RunError DelaySubForm::Combo0_Click() {
-  ++counts.Combo0_Click;
+  events.ran("Combo0_Click");
   readCrystal();
   return followCrystal();
 }
 
 RunError DelaySubForm::Combo0_Change() {
-  ++counts.Combo0_Change;
+  events.ran("Combo0_Change");
   readCrystal();
   return followCrystal();
 }
 
 RunError DelaySubForm::Combo1_Click() {
-  ++counts.Combo1_Click;
+  events.ran("Combo1_Click");
   return BPS(state.cpu_type);
 }
 
 RunError DelaySubForm::Combo1_Change() {
-  ++counts.Combo1_Change;
+  events.ran("Combo1_Change");
   return BPS(state.cpu_type);
 }
 
 RunError DelaySubForm::Option1_Click(std::int16_t /*index*/) {
-  ++counts.Option1_Click;
+  events.ran("Option1_Click");
   return BPS(state.cpu_type);
 }
 
 RunError DelaySubForm::Option2_Click(std::int16_t index) {
-  ++counts.Option2_Click;
+  events.ran("Option2_Click");
   state.loop_type = index;
   if (index < 0 || index >= static_cast<std::int16_t>(kFormulas.size()))
     return RunError::None;
@@ -250,7 +252,7 @@ RunError DelaySubForm::Option2_Click(std::int16_t index) {
 }
 
 RunError DelaySubForm::Option0_Click(std::int16_t index) {
-  ++counts.Option0_Click;
+  events.ran("Option0_Click");
   state.cpu_type = index;
   const std::int16_t nesting = state.loop_type;
   if (const RunError error = events.call([this, nesting] { return Option2_Click(nesting); });
@@ -268,7 +270,7 @@ RunError DelaySubForm::Option0_Click(std::int16_t index) {
 }
 
 RunError DelaySubForm::Text1_Change(std::int16_t /*index*/) {
-  ++counts.Text1_Change;
+  events.ran("Text1_Change");
   const auto seed = core::roundToInt32(core::readNumber(Text1(kSeedBox).text()));
   if (!seed.ok())
     return seed.error;
@@ -277,10 +279,10 @@ RunError DelaySubForm::Text1_Change(std::int16_t /*index*/) {
 
   core::Result<double> time;
   if (state.cpu_type == 2) {
-    ++counts.W77E_T;
+    events.ran("W77E_T");
     time = core::W77E_T(state.X, state.loop_type, state.Fosc);
   } else {
-    ++counts.CALC_T;
+    events.ran("CALC_T");
     time = core::CALC_T(state.X, state.loop_type, state.Fosc);
   }
   if (!time.ok())
@@ -303,7 +305,7 @@ void DelaySubForm::showDelay() {
 }
 
 RunError DelaySubForm::Label1_DblClick(std::int16_t index) {
-  ++counts.Label1_DblClick;
+  events.ran("Label1_DblClick");
   if (index != kUnitLabel)
     return RunError::None;
   Label& unit = Label1(kUnitLabel);
@@ -320,7 +322,7 @@ RunError DelaySubForm::Label1_DblClick(std::int16_t index) {
 }
 
 RunError DelaySubForm::BPS(const std::int16_t& cpu_type) {
-  ++counts.BPS;
+  events.ran("BPS");
   const auto result = core::BPS_TEXT(cpu_type, state.Fosc, Combo1.text(), Option1.isSelected(0));
   if (!result.ok())
     return result.error;

@@ -128,7 +128,8 @@ QFont DelaySubWindow::windowFont() {
   return font;
 }
 
-DelaySubWindow::DelaySubWindow(QWidget* parent) : QWidget(parent) {
+DelaySubWindow::DelaySubWindow(EventObserver* observer, QWidget* parent)
+    : QWidget(parent), form_(observer) {
   setWindowTitle(toQt(kWindowCaption));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);

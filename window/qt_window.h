@@ -24,8 +24,9 @@ class DelaySubWindow : public QWidget {
 
  public:
   // Builds the widgets, binds them and runs the load event; the window is
-  // not shown yet.
-  explicit DelaySubWindow(QWidget* parent = nullptr);
+  // not shown yet. The observer, if any, follows the form's events from the
+  // load on and must outlive the window.
+  explicit DelaySubWindow(EventObserver* observer = nullptr, QWidget* parent = nullptr);
   ~DelaySubWindow() override;
 
   DelaySubForm& form() { return form_; }
