@@ -427,15 +427,17 @@ TEST_F(Started, EditingTheTemplateRecomputesTheDelay) {
   typeInto(f.Text1(4), "; my delay");
   EXPECT_EQ(ran.Text1_Change - runs, 10);  // one per keystroke, text unchanged
   EXPECT_EQ(f.Text1(0).text(), "204");
-  // A crystal that the delay has not seen yet shows at the next edit.
-  f.state.Fosc = 24.0f;
+  // Each template keystroke computes the delay again, at the crystal shown.
+  f.Combo0.setListIndex(9);  // "24 MHz"
+  const int computed = ran.CALC_T;
   appendKeys(f.Text1(4), ".");
+  EXPECT_EQ(ran.CALC_T - computed, 1);
   EXPECT_EQ(f.Text1(0).text(), "102");
 }
 
 TEST_F(Started, UnitToggleRecomputesFromTheCurrentInputs) {
   seed("100");
-  f.state.Fosc = 24.0f;  // as if changed without a recomputation
+  f.Combo0.setListIndex(9);  // "24 MHz"
   unitToggle();
   EXPECT_EQ(f.Text1(0).text(), " .102");
   EXPECT_EQ(f.state.T, 102);
