@@ -5,11 +5,14 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <typeinfo>
 #include <vector>
 
 #include "core/texts.h"
 #include "form_test_support.h"
 #include "window/form.h"
+#include "window/layout.h"
 
 namespace delaysub::window {
 namespace {
@@ -200,6 +203,36 @@ TEST(StartUp, DeepestNestingIsTheCoreClickChainUnderTheLoad) {
   f.load();
   EXPECT_EQ(f.events.deepest(), 5);
   EXPECT_EQ(f.events.depth(), 0);
+}
+
+TEST(ControlLookup, EveryTableEntryFindsItsOwnControlAndNothingElseResolves) {
+  DelaySubForm f;
+  for (const ControlSpec& row : layoutTable()) {
+    const Control& c = f.control(row.name, row.index);
+    EXPECT_EQ(c.name(), row.name);
+    // An option button's entry finds its whole group.
+    EXPECT_EQ(c.index(), row.kind == Kind::OptionButton ? -1 : row.index) << row.name;
+  }
+  EXPECT_EQ(&f.control<Frame>("Frame4"), &f.frame(4));
+  EXPECT_EQ(&f.control<TextBox>("Text1", 4), &f.Text1(4));
+  struct Bad {
+    std::string_view name;
+    int index;
+    const char* fault;
+  };
+  const Bad bad[] = {
+      {"Text3", -1, "name"},  {"Frame5", -1, "name"}, {"Frame", -1, "name"},
+      {"", -1, "name"},       {"Text1", 2, "index"},  {"Text1", -1, "index"},
+      {"Text2", 0, "index"},  {"Frame2", 0, "index"}, {"Option0", 3, "index"},
+      {"Label2", 1, "index"}, {"Combo1", 1, "index"},
+  };
+  for (const Bad& b : bad) {
+    if (std::string_view(b.fault) == "name")
+      EXPECT_THROW(f.control(b.name, b.index), std::invalid_argument) << b.name << b.index;
+    else
+      EXPECT_THROW(f.control(b.name, b.index), std::out_of_range) << b.name << b.index;
+  }
+  EXPECT_THROW(f.control<ComboBox>("Text2"), std::bad_cast);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "window/form.h"
 
 #include <array>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 
@@ -81,6 +82,17 @@ std::string errorText(const std::vector<RunError>& errors) {
   return text;
 }
 
+// The number of a frame's name ("Frame3" is 3), if it is one.
+std::optional<int> frameNumber(std::string_view name) {
+  constexpr std::string_view kFrame = "Frame";
+  if (name.size() != kFrame.size() + 1 || !name.starts_with(kFrame))
+    return std::nullopt;
+  const char digit = name.back();
+  if (digit < '0' || digit >= '0' + kFrameCount)
+    return std::nullopt;
+  return digit - '0';
+}
+
 template <class Box>
 Box& member(std::vector<std::unique_ptr<Box>>& members, int index, std::string_view name) {
   if (index < 0 || index >= static_cast<int>(members.size()) ||
@@ -113,9 +125,9 @@ DelaySubForm::DelaySubForm(EventObserver* observer)
       place(label1_, std::make_unique<Label>(events, "Label1", row.index, text));
     } else if (row.name == "Label2") {
       place(label2_, std::make_unique<Label>(events, "Label2", row.index, text));
-    } else if (row.kind == Kind::Frame) {
-      const int number = row.name.back() - '0';
-      frames_.at(static_cast<std::size_t>(number)) = std::make_unique<Frame>(std::string(row.name));
+    } else if (const auto number = frameNumber(row.name)) {
+      frames_.at(static_cast<std::size_t>(*number)) =
+          std::make_unique<Frame>(std::string(row.name));
     }
   }
   wire();
@@ -157,6 +169,36 @@ Frame& DelaySubForm::frame(int index) {
     throw std::out_of_range("no Frame" + std::to_string(index));
   }
   return *frames_[static_cast<std::size_t>(index)];
+}
+
+Control& DelaySubForm::control(std::string_view name, int index) {
+  if (name == "Text1")
+    return Text1(index);
+  if (name == "Label1")
+    return Label1(index);
+  if (name == "Label2")
+    return Label2(index);
+  for (OptionGroup* group : {&Option0, &Option1, &Option2}) {
+    if (name != group->name())
+      continue;
+    if (index < -1 || index >= group->size())
+      throw std::out_of_range(std::string(name) + " has no index " + std::to_string(index));
+    return *group;
+  }
+  Control* single = nullptr;
+  if (name == "Text2")
+    single = &Text2;
+  else if (name == "Combo0")
+    single = &Combo0;
+  else if (name == "Combo1")
+    single = &Combo1;
+  else if (const auto number = frameNumber(name))
+    single = &frame(*number);
+  if (!single)
+    throw std::invalid_argument("the window has no control " + std::string(name));
+  if (index != -1)
+    throw std::out_of_range(std::string(name) + " has no index " + std::to_string(index));
+  return *single;
 }
 
 void DelaySubForm::load() {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/result.h"
@@ -57,6 +58,17 @@ class DelaySubForm {
   OptionGroup Option1;      // SMOD
   OptionGroup Option2;      // nesting
   Frame& frame(int index);  // Frame0..Frame4
+
+  // The control of a layout-table entry by its name and index (-1 for single
+  // controls and frames; an option group for any of its buttons' indices).
+  // Throws std::invalid_argument for a name the window does not have and
+  // std::out_of_range for an index it does not have.
+  Control& control(std::string_view name, int index = -1);
+  // The same, of the kind the caller expects; std::bad_cast for another kind.
+  template <class C>
+  C& control(std::string_view name, int index = -1) {
+    return dynamic_cast<C&>(control(name, index));
+  }
 
   // Handlers, named as the events that raise them.
   RunError Form_Load();

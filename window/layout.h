@@ -55,11 +55,17 @@ struct ControlSpec {
   unsigned flags;
   std::string_view tooltip;
   int tabOrder;  // position in the tab chain (0 first), -1 for no focus
+  // For a label that names a box: the box ("" for none) and its index.
+  std::string_view buddy = "";
+  std::int16_t buddyIndex = -1;
 };
 
 // Every frame and control, frames before what they hold.
 std::span<const ControlSpec> layoutTable();
 // The entry for name and index (-1 for single controls), if there is one.
 std::optional<ControlSpec> findControl(std::string_view name, std::int16_t index = -1);
+// Where the window reports a run-time error: a label of its own, not one of
+// the controls above, that takes no focus and raises nothing.
+const ControlSpec& errorReportSpec();
 
 }  // namespace delaysub::window

@@ -55,7 +55,9 @@ class DelaySubWindow : public QWidget {
     QWidget* widget;
   };
 
+  // The widget of a table entry, named, placed and sized as the entry says.
   QWidget* build(const ControlSpec& row);
+  QWidget* create(const ControlSpec& row);
   void bind(const ControlSpec& row, QWidget* widget);
   void bindOptionGroups();
   void buildTabOrder();
