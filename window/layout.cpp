@@ -12,8 +12,8 @@ constexpr Colour kBlue = Colour::rgb(0, 0, 255);
 constexpr Colour kDarkBlue = Colour::rgb(0, 0, 192);
 constexpr Colour kNavy = Colour::rgb(0, 0, 128);
 constexpr Colour kTeal = Colour::rgb(0, 128, 128);
-constexpr Colour kHighlight = Colour::sys(13);
-constexpr Colour kHighlightText = Colour::sys(9);
+constexpr Colour kHighlight = Colour::highlight();
+constexpr Colour kCaptionText = Colour::captionText();
 
 constexpr std::string_view kToggleHint = "双击可以切换";
 
@@ -52,7 +52,7 @@ constexpr std::array kTable = {
   ControlSpec{"Label1", 2, K::Label, "Frame1", "延时种子： X=", 240, 600, 1170, 180, kDarkBlue, kDefault, kAutoSize, "", -1, "Text1", 1},
   ControlSpec{"Text1", 1, K::TextBox, "Frame1", "", 1440, 555, 525, 270, kBlue, kDefault, kCentred, "", 4},
   ControlSpec{"Label1", 7, K::Label, "Frame1", "D =", 1995, 600, 270, 180, kBlue, kDefault, kAutoSize, kToggleHint, -1},
-  ControlSpec{"Label1", 9, K::Label, "Frame1", "", 2280, 600, 375, 240, kBlue, kHighlightText, kSunken | kRightAlign, kToggleHint, -1},
+  ControlSpec{"Label1", 9, K::Label, "Frame1", "", 2280, 600, 375, 240, kBlue, kCaptionText, kSunken | kRightAlign, kToggleHint, -1},
   ControlSpec{"Label1", 10, K::Label, "Frame1", "H", 2715, 600, 90, 180, kBlue, kDefault, kAutoSize, kToggleHint, -1},
   ControlSpec{"Label1", 1, K::Label, "Frame1", "延时时间： T=", 240, 960, 1170, 180, kDarkBlue, kDefault, kAutoSize, "", -1, "Text1", 0},
   ControlSpec{"Text1", 0, K::TextBox, "Frame1", "", 1440, 900, 1215, 270, kRed, kDefault, kCentred | kReadOnly, "", 3},

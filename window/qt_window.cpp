@@ -47,8 +47,15 @@ QColor colourOf(const Colour& colour) {
       return QColor(colour.r, colour.g, colour.b);
     case Colour::Type::System: {
       const QPalette palette = QApplication::palette();
-      // 13: highlighted items; 9: text on a highlight (the title-bar text).
-      return palette.color(colour.system == 13 ? QPalette::Highlight : QPalette::HighlightedText);
+      switch (colour.system) {
+        case Colour::System::Highlight:
+          return palette.color(QPalette::Highlight);
+        case Colour::System::CaptionText:
+          // Qt has no title-bar role; a title bar's text is drawn in the
+          // highlighted-text colour on the highlight, as selected items are.
+          return palette.color(QPalette::HighlightedText);
+      }
+      break;
     }
     case Colour::Type::Default:
       break;
@@ -223,7 +230,7 @@ QWidget* DelaySubWindow::create(const ControlSpec& row) {
       combo->setInsertPolicy(QComboBox::NoInsert);
       combo->setCompleter(nullptr);
       // Leaving the box never picks the item that matches the typed text.
-      QObject::disconnect(combo->lineEdit(), SIGNAL(editingFinished()), combo, nullptr);
+      QObject::disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
       combo->setEditText(text);
       combo->setFocusPolicy(Qt::StrongFocus);
       setColour(combo, QPalette::Text, row.foreground);
