@@ -118,6 +118,11 @@ QFont DelaySubWindow::windowFont() {
   return font;
 }
 
+void DelaySubWindow::setUpApplication() {
+  QApplication::setWindowIcon(programIcon());
+  QApplication::setFont(windowFont());
+}
+
 DelaySubWindow::DelaySubWindow(EventObserver* observer, QWidget* parent)
     : QWidget(parent), form_(observer) {
   setWindowTitle(toQt(kWindowCaption));

@@ -45,6 +45,9 @@ class DelaySubWindow : public QWidget {
   static constexpr int kLineHeight = 12;
   // The 32 x 32, 16-colour picture of the window and the program.
   static QIcon programIcon();
+  // What the program sets for the whole application before it creates the
+  // window: the program's icon and the window's font.
+  static void setUpApplication();
 
  protected:
   void showEvent(QShowEvent* event) override;
