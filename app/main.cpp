@@ -6,10 +6,7 @@
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  // Wayland compositors match the window to its desktop entry by this name.
-  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.delaysub.DelaySUB"));
-  QApplication::setWindowIcon(delaysub::window::DelaySubWindow::programIcon());
-  QApplication::setFont(delaysub::window::DelaySubWindow::windowFont());
+  delaysub::window::DelaySubWindow::setUpApplication();
   delaysub::window::DelaySubWindow window;  // runs the load event
   window.show();
   return QApplication::exec();

@@ -21,6 +21,7 @@
 #include "bench/bench.h"
 #include "window/form.h"
 #include "window/qt_window.h"
+#include "window/run_counts.h"
 
 namespace delaysub::bench {
 
@@ -211,7 +212,7 @@ struct Timed {
 // Times `samples` repeats of the action on the shown window; false when an
 // input ran no handler chain. form: DelaySUB's form, to check that every
 // input reached its handler (nullptr for the bare window).
-bool timeOnWindow(const Action& action, Widgets& widgets, const DelaySubForm* form, int warmUp,
+bool timeOnWindow(const Action& action, Widgets& widgets, DelaySubForm* form, int warmUp,
                   int samples, Timed& timed) {
   PaintCounter counter;
   qApp->installEventFilter(&counter);
@@ -224,7 +225,10 @@ bool timeOnWindow(const Action& action, Widgets& widgets, const DelaySubForm* fo
   chain.reserve(static_cast<std::size_t>(samples));
   whole.reserve(static_cast<std::size_t>(samples));
   long long paints = 0;
-  const int handled0 = form ? form->counts.*action.handler : 0;
+  // Counts the handler runs from here on (DelaySUB only).
+  window::RunCounter ran;
+  if (form)
+    form->events.subscribe(ran);
   bool ok = true;
   for (int i = 0; i < warmUp + samples && ok; ++i) {
     const long long paints0 = counter.paints;
@@ -246,7 +250,11 @@ bool timeOnWindow(const Action& action, Widgets& widgets, const DelaySubForm* fo
     QObject::disconnect(probe);
   qApp->removeEventFilter(&counter);
   // Every input must have reached its handler, or the timing means nothing.
-  const int handled = form ? form->counts.*action.handler - handled0 : warmUp + samples;
+  int handled = warmUp + samples;
+  if (form) {
+    form->events.unsubscribe(ran);
+    handled = ran.*action.handler;
+  }
   if (!ok || handled < warmUp + samples) {
     std::fprintf(stderr, "delaysub_bench: '%s' on the %s window: %s\n", action.name,
                  form ? "DelaySUB" : "bare",

@@ -33,6 +33,7 @@
 #include "core/texts.h"
 #include "fuzz/fuzz_check.h"
 #include "window/form.h"
+#include "window/run_counts.h"
 
 namespace {
 
@@ -183,8 +184,10 @@ void checkErrorReport(const DelaySubForm& form, const EventLog& log) {
   }
 }
 
-// The invariants after every event. before holds the run counts at its start.
-void checkInvariants(DelaySubForm& form, const window::RunCounts& before, const EventLog& log) {
+// The invariants after every event: ran holds the run counts now, before
+// those at its start.
+void checkInvariants(DelaySubForm& form, const window::RunCounts& ran,
+                     const window::RunCounts& before, const EventLog& log) {
   const window::WindowState& s = form.state;
   CHECK(form.events.depth() == 0);
   CHECK(form.events.deepest() <= kMaxDepth);
@@ -215,7 +218,7 @@ void checkInvariants(DelaySubForm& form, const window::RunCounts& before, const 
 
   // Every change of the seed, crystal, core or nesting reruns Text1_Change,
   // so X and T are what the shown inputs give whenever that run succeeds.
-  const bool delayRan = form.counts.Text1_Change != before.Text1_Change;
+  const bool delayRan = ran.Text1_Change != before.Text1_Change;
   const core::Result<std::int32_t> X = core::roundToInt32(core::readNumber(form.Text1(1).text()));
   RunError delayError = X.error;
   if (X.ok()) {
@@ -244,26 +247,20 @@ void checkInvariants(DelaySubForm& form, const window::RunCounts& before, const 
     CHECK(baud.value.has_value() && form.Text2.text() == *baud.value);
     const bool avr = form.Text2.text().rfind(core::kUbrrPrefix, 0) == 0;
     CHECK(form.Text2.text() == kNotAchievable || avr == (s.cpu_type == 1));
-  } else if (form.counts.BPS != before.BPS && log.finished) {
+  } else if (ran.BPS != before.BPS && log.finished) {
     CHECK(log.has(baud.error));
   }
   if (log.finished && log.errors.empty()) {
     CHECK(!delayRan || delayError == RunError::None);
-    CHECK(form.counts.BPS == before.BPS || baud.ok());
+    CHECK(ran.BPS == before.BPS || baud.ok());
   }
 }
 
-class Session {
+class Session : private window::EventObserver {
  public:
   Session() {
-    forward_ = form_.events.onEventFinished;
-    form_.events.onEventFinished = [this](const std::vector<RunError>& errors) {
-      log_.finished = true;
-      log_.errors = errors;
-      if (forward_) {
-        forward_(errors);
-      }
-    };
+    form_.events.subscribe(ran_);
+    form_.events.subscribe(*this);
     form_.load();
     form_.shown();
     CHECK(form_.Option2.selected() == 0 && form_.state.T == 4);
@@ -278,11 +275,11 @@ class Session {
       return;
     }
     ++events_;
-    const window::RunCounts before = form_.counts;
+    const window::RunCounts before = ran_;
     log_ = EventLog{};
     form_.events.resetDeepest();
     event(form_);
-    checkInvariants(form_, before, log_);
+    checkInvariants(form_, ran_, before, log_);
   }
 
   void perform(std::string_view line) {
@@ -365,9 +362,14 @@ class Session {
   }
 
  private:
-  DelaySubForm form_;
+  void eventFinished(const std::vector<RunError>& errors) override {
+    log_.finished = true;
+    log_.errors = errors;
+  }
+
+  window::RunCounter ran_;
   EventLog log_;
-  std::function<void(const std::vector<RunError>&)> forward_;
+  DelaySubForm form_;  // after what it tells
   int events_ = 0;
 };
 

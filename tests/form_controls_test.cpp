@@ -7,11 +7,14 @@
 #include <utility>
 #include <vector>
 
+#include "form_test_support.h"
 #include "window/controls.h"
 #include "window/layout.h"
 
 namespace delaysub::window {
 namespace {
+
+using test_support::FinishedEvents;
 
 // Records which handlers ran, in order, with what the control held then.
 struct Log {
@@ -197,8 +200,8 @@ TEST(FrameRules, VisibilityChangesRaiseOnlyAnUpdate) {
 
 TEST(Dispatcher, ErrorsAreGatheredPerEventAndDoNotStopTheWriter) {
   EventDispatcher events;
-  std::vector<std::vector<RunError>> finished;
-  events.onEventFinished = [&](const std::vector<RunError>& e) { finished.push_back(e); };
+  FinishedEvents log(events);
+  const auto& finished = log.errors;
   TextBox inner(events, "Text1", 0);
   inner.onChange = [](std::int16_t) { return RunError::Overflow; };
   TextBox outer(events, "Text1", 3);
@@ -220,8 +223,8 @@ TEST(Dispatcher, ErrorsAreGatheredPerEventAndDoNotStopTheWriter) {
 
 TEST(Dispatcher, DirectCallReturnsItsErrorToTheCallerAndCountsDepth) {
   EventDispatcher events;
-  std::vector<std::vector<RunError>> finished;
-  events.onEventFinished = [&](const std::vector<RunError>& e) { finished.push_back(e); };
+  FinishedEvents log(events);
+  const auto& finished = log.errors;
   RunError seen = RunError::None;
   int depthInside = 0;
   events.raise([&] {
@@ -242,16 +245,60 @@ TEST(Dispatcher, DirectCallReturnsItsErrorToTheCallerAndCountsDepth) {
 
 TEST(Dispatcher, NotedErrorIsReportedWithTheEvent) {
   EventDispatcher events;
-  std::vector<RunError> last{RunError::None};
-  events.onEventFinished = [&](const std::vector<RunError>& e) { last = e; };
+  FinishedEvents log(events);
   events.raise([&] {
     events.note(RunError::Overflow);
     events.note(RunError::None);
     return RunError::DivisionByZero;
   });
-  EXPECT_EQ(last, (std::vector<RunError>{RunError::Overflow, RunError::DivisionByZero}));
+  EXPECT_EQ(log.errors.back(),
+            (std::vector<RunError>{RunError::Overflow, RunError::DivisionByZero}));
   events.raise([] { return RunError::None; });
-  EXPECT_TRUE(last.empty());
+  EXPECT_TRUE(log.errors.back().empty());
+}
+
+TEST(Dispatcher, EveryObserverHearsEveryHandlerAndEventUntilItLeaves) {
+  EventDispatcher events;
+  std::vector<std::string> heard;
+  struct Listener : EventObserver {
+    std::vector<std::string>& heard;
+    std::string who;
+    Listener(std::vector<std::string>& h, std::string w) : heard(h), who(std::move(w)) {}
+    void handlerRan(std::string_view name) override {
+      heard.push_back(who + " ran " + std::string(name));
+    }
+    void eventFinished(const std::vector<RunError>& e) override {
+      heard.push_back(who + " finished " + std::to_string(e.size()));
+    }
+  };
+  Listener first(heard, "a"), second(heard, "b");
+  events.subscribe(first);
+  events.subscribe(second);
+  events.subscribe(first);  // once is enough
+  events.raise([&] {
+    events.ran("BPS");
+    return RunError::Overflow;
+  });
+  events.unsubscribe(first);
+  events.raise([&] {
+    events.ran("CALC_T");
+    return RunError::None;
+  });
+  EXPECT_EQ(heard, (std::vector<std::string>{"a ran BPS", "b ran BPS", "a finished 1",
+                                             "b finished 1", "b ran CALC_T", "b finished 0"}));
+}
+
+TEST(Dispatcher, RunCountsKnowEveryHandlerOfTheWindowAndNoOther) {
+  RunCounts counts;
+  for (const char* name :
+       {"Form_Load", "Ini_Combo", "Combo0_Click", "Combo0_Change", "Combo1_Click", "Combo1_Change",
+        "Option0_Click", "Option1_Click", "Option2_Click", "Text1_Change", "Label1_DblClick", "BPS",
+        "CALC_T", "W77E_T"}) {
+    ++counts[name];
+  }
+  // Each name has a counter of its own.
+  EXPECT_TRUE((counts == RunCounts{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}));
+  EXPECT_THROW(counts["Text1_Click"], std::invalid_argument);
 }
 
 // ---- The layout table ----

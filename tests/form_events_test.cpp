@@ -12,19 +12,20 @@
 namespace delaysub::window {
 namespace {
 
-using testing::appendKeys;
-using testing::backspaceTo;
-using testing::Snapshot;
-using testing::typeInto;
+using test_support::appendKeys;
+using test_support::backspaceTo;
+using test_support::Snapshot;
+using test_support::typeInto;
 
 constexpr std::string_view kOverflow = "运行时错误 6：溢出";
 constexpr std::string_view kDivZero = "运行时错误 11：除数为零";
 
 struct Started : ::testing::Test {
-  DelaySubForm f;
+  RunCounter ran;
+  DelaySubForm f{&ran};
   int reportChanges = 0;
   void SetUp() override {
-    testing::start(f);
+    test_support::start(f);
     f.onErrorReportChanged = [this] { ++reportChanges; };
     f.events.resetDeepest();
   }
@@ -34,10 +35,10 @@ struct Started : ::testing::Test {
 
 TEST_F(Started, WorkedChainSeed100ThenTheUnitBackAndForth) {
   seed("10");
-  const RunCounts before = f.counts;
+  const RunCounts before = ran;
   appendKeys(f.Text1(1), "0");  // the keystroke changes the shown delay: two runs
-  EXPECT_EQ(f.counts.Text1_Change - before.Text1_Change, 2);
-  EXPECT_EQ(f.counts.CALC_T - before.CALC_T, 2);
+  EXPECT_EQ(ran.Text1_Change - before.Text1_Change, 2);
+  EXPECT_EQ(ran.CALC_T - before.CALC_T, 2);
   EXPECT_EQ(f.state.X, 100);
   EXPECT_EQ(f.Label1(9).caption(), "64");
   EXPECT_EQ(f.state.T, 204);
@@ -49,15 +50,15 @@ TEST_F(Started, WorkedChainSeed100ThenTheUnitBackAndForth) {
   unitToggle();
   EXPECT_EQ(f.Label1(6).caption(), "uS");
   EXPECT_EQ(f.Text1(0).text(), "204");
-  EXPECT_EQ(f.counts.Label1_DblClick, 2);
+  EXPECT_EQ(ran.Label1_DblClick, 2);
   EXPECT_EQ(f.errorReport(), "");
 }
 
 TEST_F(Started, KeystrokeThatKeepsTheDelayRunsTheComputationOnce) {
   seed("100");
-  const int runs = f.counts.Text1_Change;
+  const int runs = ran.Text1_Change;
   appendKeys(f.Text1(1), ".");  // still 100
-  EXPECT_EQ(f.counts.Text1_Change - runs, 1);
+  EXPECT_EQ(ran.Text1_Change - runs, 1);
   EXPECT_EQ(f.Text1(0).text(), "204");
 }
 
@@ -81,7 +82,7 @@ TEST(SeedBox, SeedsAsReadAndShownInBothUnits) {
   };
   for (const Case& c : cases) {
     DelaySubForm f;
-    testing::start(f);
+    test_support::start(f);
     typeInto(f.Text1(1), c.seed);
     EXPECT_EQ(f.state.X, c.X) << c.seed;
     EXPECT_EQ(f.Label1(9).caption(), c.hex) << c.seed;
@@ -118,10 +119,11 @@ TEST(NestingButtons, FormulaTemplateAndDelayFollowTheNesting) {
   const Case cases[] = {{1, 10704, 3}, {2, 374304, 3}};
   const std::int16_t mcs51 = 0;
   for (const Case& c : cases) {
-    DelaySubForm f;
-    testing::start(f);
+    RunCounter ran;
+    DelaySubForm f(&ran);
+    test_support::start(f);
     typeInto(f.Text1(1), "100");
-    const RunCounts before = f.counts;
+    const RunCounts before = ran;
     f.Option2.select(c.loop);
     EXPECT_EQ(f.state.loop_type, c.loop);
     const auto formula = c.loop == 1 ? core::FORM2(mcs51) : core::FORM3(mcs51);
@@ -130,12 +132,12 @@ TEST(NestingButtons, FormulaTemplateAndDelayFollowTheNesting) {
     EXPECT_EQ(f.Text1(4).text(), code);
     EXPECT_EQ(f.state.T, c.T);
     EXPECT_EQ(f.Text1(0).text(), std::to_string(c.T));
-    EXPECT_EQ(f.counts.Option2_Click - before.Option2_Click, 1);
-    EXPECT_EQ(f.counts.Text1_Change - before.Text1_Change, c.text1Changes);
-    EXPECT_EQ(f.counts.BPS, before.BPS);
+    EXPECT_EQ(ran.Option2_Click - before.Option2_Click, 1);
+    EXPECT_EQ(ran.Text1_Change - before.Text1_Change, c.text1Changes);
+    EXPECT_EQ(ran.BPS, before.BPS);
     // Clicking the selected button again raises nothing.
     f.Option2.select(c.loop);
-    EXPECT_EQ(f.counts.Option2_Click - before.Option2_Click, 1);
+    EXPECT_EQ(ran.Option2_Click - before.Option2_Click, 1);
   }
 }
 
@@ -153,7 +155,7 @@ TEST_F(Started, CoreSwitchesMcs51ToW77e58ToAvr) {
   EXPECT_TRUE(f.frame(4).visible());
   EXPECT_EQ(f.Label2(2).caption(), "TH1 初装值：");
   EXPECT_EQ(f.Text2.text(), "不可实现");
-  EXPECT_GT(f.counts.W77E_T, 0);
+  EXPECT_GT(ran.W77E_T, 0);
   EXPECT_EQ(f.events.deepest(), 4);  // Option0, Option2, Text1, Text1
 
   f.Option0.select(1);  // AVR
@@ -165,22 +167,22 @@ TEST_F(Started, CoreSwitchesMcs51ToW77e58ToAvr) {
   EXPECT_EQ(f.Label2(2).caption(), "UBBR初装值：");
   EXPECT_EQ(f.Text2.text(), "UBRR = 4DH");
   EXPECT_EQ(f.errorReport(), "");
-  EXPECT_EQ(f.counts.Option0_Click, 1 + 2);
-  EXPECT_EQ(f.counts.Option2_Click, 2 + 2);  // run directly, nothing selected
+  EXPECT_EQ(ran.Option0_Click, 1 + 2);
+  EXPECT_EQ(ran.Option2_Click, 2 + 2);  // run directly, nothing selected
   EXPECT_EQ(f.Option2.selected(), 0);
 }
 
 TEST_F(Started, Mcs51ToAvrRecomputesOnlyThroughTheFormulaWrite) {
   seed("100");
   const Snapshot before = Snapshot::of(f);
-  const RunCounts counts = f.counts;
+  const RunCounts earlier = ran;
   f.Option0.select(1);
   EXPECT_EQ(f.Text1(3).text(), "T=1.5*X*X+7.5*X+7");
   EXPECT_EQ(f.Text1(4).text(), before.text1[4]);
   EXPECT_EQ(f.Text1(0).text(), "204");
-  EXPECT_EQ(f.counts.Text1_Change - counts.Text1_Change, 1);
-  EXPECT_EQ(f.counts.CALC_T - counts.CALC_T, 1);
-  EXPECT_EQ(f.counts.BPS - counts.BPS, 1);
+  EXPECT_EQ(ran.Text1_Change - earlier.Text1_Change, 1);
+  EXPECT_EQ(ran.CALC_T - earlier.CALC_T, 1);
+  EXPECT_EQ(ran.BPS - earlier.BPS, 1);
   // Back to MCS-51: the SMOD frame and the TH1 caption return.
   f.Option0.select(0);
   EXPECT_TRUE(f.frame(4).visible());
@@ -257,18 +259,19 @@ TEST(CrystalList, PickingACrystalUpdatesBaudAndDelayAtOnce) {
       {10, 32.0f, "76", "不可实现"},
   };
   for (const Case& c : cases) {
-    DelaySubForm f;
-    testing::start(f);
+    RunCounter ran;
+    DelaySubForm f(&ran);
+    test_support::start(f);
     typeInto(f.Text1(1), "100");
-    const RunCounts before = f.counts;
+    const RunCounts before = ran;
     f.Combo0.setListIndex(c.item);
     EXPECT_EQ(f.state.Fosc, c.Fosc) << c.item;
     EXPECT_EQ(f.Text1(0).text(), c.delay) << c.item;
     EXPECT_EQ(f.Text2.text(), c.baud) << c.item;
-    EXPECT_EQ(f.counts.Combo0_Click - before.Combo0_Click, 1);
-    EXPECT_EQ(f.counts.Combo0_Change, before.Combo0_Change);
-    EXPECT_EQ(f.counts.BPS - before.BPS, 1);
-    EXPECT_EQ(f.counts.Text1_Change - before.Text1_Change, 2);  // seed run + nested run
+    EXPECT_EQ(ran.Combo0_Click - before.Combo0_Click, 1);
+    EXPECT_EQ(ran.Combo0_Change, before.Combo0_Change);
+    EXPECT_EQ(ran.BPS - before.BPS, 1);
+    EXPECT_EQ(ran.Text1_Change - before.Text1_Change, 2);  // seed run + nested run
     EXPECT_EQ(f.errorReport(), "");
     EXPECT_LE(f.events.deepest(), 5);  // the load's chain
   }
@@ -312,11 +315,11 @@ TEST_F(Started, CrystalPickReportsBothErrorsAndEachStepStillRuns) {
 
 TEST_F(Started, TypedCrystalCountsLikeAPickedOne) {
   seed("100");
-  const RunCounts before = f.counts;
+  const RunCounts before = ran;
   typeInto(f.Combo0, "11.0592");
-  EXPECT_EQ(f.counts.Combo0_Change - before.Combo0_Change, 7);
-  EXPECT_EQ(f.counts.Combo0_Click, before.Combo0_Click);
-  EXPECT_EQ(f.counts.BPS - before.BPS, 7);
+  EXPECT_EQ(ran.Combo0_Change - before.Combo0_Change, 7);
+  EXPECT_EQ(ran.Combo0_Click, before.Combo0_Click);
+  EXPECT_EQ(ran.BPS - before.BPS, 7);
   EXPECT_EQ(f.Combo0.listIndex(), -1);
   EXPECT_EQ(f.state.Fosc, 11.0592f);
   EXPECT_EQ(f.Text2.text(), "TH1 = 0FDH");
@@ -340,7 +343,7 @@ TEST(CrystalTyping, AnEmptyOrUnreadableCrystalReadsZero) {
   };
   for (const Case& c : cases) {
     DelaySubForm f;
-    testing::start(f);
+    test_support::start(f);
     typeInto(f.Text1(1), c.seed);
     f.Option0.select(c.core);
     const Snapshot before = Snapshot::of(f);
@@ -360,23 +363,23 @@ TEST(CrystalTyping, AnEmptyOrUnreadableCrystalReadsZero) {
 
 TEST_F(Started, BaudBoxTypingAndPicking) {
   f.Combo0.setListIndex(4);  // 11.0592 MHz
-  const RunCounts before = f.counts;
+  const RunCounts before = ran;
   typeInto(f.Combo1, "19200");
-  EXPECT_EQ(f.counts.Combo1_Change - before.Combo1_Change, 5);
-  EXPECT_EQ(f.counts.BPS - before.BPS, 5);
+  EXPECT_EQ(ran.Combo1_Change - before.Combo1_Change, 5);
+  EXPECT_EQ(ran.BPS - before.BPS, 5);
   EXPECT_EQ(f.Text2.text(), "不可实现");  // 19200 with SMOD 0: v = 254.5
   f.Option1.select(1);
-  EXPECT_EQ(f.counts.Option1_Click - before.Option1_Click, 1);
+  EXPECT_EQ(ran.Option1_Click - before.Option1_Click, 1);
   EXPECT_EQ(f.Text2.text(), "TH1 = 0FDH");
   f.Combo1.setListIndex(0);  // 300
-  EXPECT_EQ(f.counts.Combo1_Click - before.Combo1_Click, 1);
-  EXPECT_EQ(f.counts.Combo1_Change - before.Combo1_Change, 5);
+  EXPECT_EQ(ran.Combo1_Click - before.Combo1_Click, 1);
+  EXPECT_EQ(ran.Combo1_Change - before.Combo1_Change, 5);
   EXPECT_EQ(f.Combo1.text(), "300");
   EXPECT_EQ(f.Text2.text(), "TH1 = 040H");
   typeInto(f.Combo1, "9600 bps");
   EXPECT_EQ(f.Text2.text(), "TH1 = 0FAH");
   // None of this touches the delay.
-  EXPECT_EQ(f.counts.Text1_Change, before.Text1_Change);
+  EXPECT_EQ(ran.Text1_Change, before.Text1_Change);
   EXPECT_EQ(f.errorReport(), "");
 }
 
@@ -397,22 +400,22 @@ TEST_F(Started, EditingTheBaudBoxThroughAnEmptyTextOnlyShowsTheReport) {
 TEST_F(Started, DoubleClicksOnOtherLabelsChangeNothing) {
   seed("100");
   const Snapshot before = Snapshot::of(f);
-  const RunCounts counts = f.counts;
+  const RunCounts earlier = ran;
   for (int index : {0, 1, 2, 3, 4, 7, 8, 9, 10}) {
     f.Label1(index).doubleClick();
     EXPECT_EQ(Snapshot::of(f), before) << "Label1(" << index << ")";
   }
-  EXPECT_EQ(f.counts.Label1_DblClick - counts.Label1_DblClick, 9);
-  EXPECT_EQ(f.counts.Text1_Change, counts.Text1_Change);
+  EXPECT_EQ(ran.Label1_DblClick - earlier.Label1_DblClick, 9);
+  EXPECT_EQ(ran.Text1_Change, earlier.Text1_Change);
 }
 
 TEST_F(Started, TypingInTheBaudResultBoxRaisesNothing) {
-  const RunCounts before = f.counts;
+  const RunCounts before = ran;
   const Snapshot snapshot = Snapshot::of(f);
   typeInto(f.Text2, "TH1 = 0FDH");
   EXPECT_EQ(f.Text2.text(), "TH1 = 0FDH");
-  EXPECT_EQ(f.counts.BPS, before.BPS);
-  EXPECT_EQ(f.counts.Text1_Change, before.Text1_Change);
+  EXPECT_EQ(ran.BPS, before.BPS);
+  EXPECT_EQ(ran.Text1_Change, before.Text1_Change);
   Snapshot expected = snapshot;
   expected.text2 = "TH1 = 0FDH";
   EXPECT_EQ(Snapshot::of(f), expected);
@@ -420,19 +423,21 @@ TEST_F(Started, TypingInTheBaudResultBoxRaisesNothing) {
 
 TEST_F(Started, EditingTheTemplateRecomputesTheDelay) {
   seed("100");
-  const int runs = f.counts.Text1_Change;
+  const int runs = ran.Text1_Change;
   typeInto(f.Text1(4), "; my delay");
-  EXPECT_EQ(f.counts.Text1_Change - runs, 10);  // one per keystroke, text unchanged
+  EXPECT_EQ(ran.Text1_Change - runs, 10);  // one per keystroke, text unchanged
   EXPECT_EQ(f.Text1(0).text(), "204");
-  // A crystal that the delay has not seen yet shows at the next edit.
-  f.state.Fosc = 24.0f;
+  // Each template keystroke computes the delay again, at the crystal shown.
+  f.Combo0.setListIndex(9);  // "24 MHz"
+  const int computed = ran.CALC_T;
   appendKeys(f.Text1(4), ".");
+  EXPECT_EQ(ran.CALC_T - computed, 1);
   EXPECT_EQ(f.Text1(0).text(), "102");
 }
 
 TEST_F(Started, UnitToggleRecomputesFromTheCurrentInputs) {
   seed("100");
-  f.state.Fosc = 24.0f;  // as if changed without a recomputation
+  f.Combo0.setListIndex(9);  // "24 MHz"
   unitToggle();
   EXPECT_EQ(f.Text1(0).text(), " .102");
   EXPECT_EQ(f.state.T, 102);

@@ -5,11 +5,14 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <typeinfo>
 #include <vector>
 
 #include "core/texts.h"
 #include "form_test_support.h"
 #include "window/form.h"
+#include "window/layout.h"
 
 namespace delaysub::window {
 namespace {
@@ -77,7 +80,7 @@ TEST(Creation, ControlsHoldTheirLayoutTextsAndTheStateIsZero) {
 
 TEST(StartUp, TheWindowAsFirstShown) {
   DelaySubForm f;
-  testing::start(f);
+  test_support::start(f);
   const std::int16_t mcs51 = 0;
   expectShows(f, {
                      {"Combo0", [](DelaySubForm& f) { return f.Combo0.text(); }, "12 MHz"},
@@ -113,7 +116,8 @@ TEST(StartUp, TheWindowAsFirstShown) {
 }
 
 TEST(StartUp, HandlerCountsOfTheLoadAndTheFirstFocus) {
-  DelaySubForm f;
+  RunCounter ran;
+  DelaySubForm f(&ran);
   f.load();
   struct Count {
     const char* name;
@@ -137,17 +141,17 @@ TEST(StartUp, HandlerCountsOfTheLoadAndTheFirstFocus) {
       {"W77E_T", &RunCounts::W77E_T, 0, 0},
   };
   for (const Count& c : counts)
-    EXPECT_EQ(f.counts.*c.field, c.afterLoad) << c.name << " (load)";
+    EXPECT_EQ(ran.*c.field, c.afterLoad) << c.name << " (load)";
   // Before the window is shown no nesting button is selected, yet the
   // single-loop texts are there already.
   EXPECT_EQ(f.Option2.selected(), -1);
   EXPECT_EQ(f.Text1(3).text(), "T=[2X + 4] * (12 / Fosc)");
   f.shown();
   for (const Count& c : counts)
-    EXPECT_EQ(f.counts.*c.field, c.afterShown) << c.name << " (shown)";
+    EXPECT_EQ(ran.*c.field, c.afterShown) << c.name << " (shown)";
   // Showing again (the focus coming back) selects nothing new.
   f.shown();
-  EXPECT_EQ(f.counts.Option2_Click, 2);
+  EXPECT_EQ(ran.Option2_Click, 2);
 }
 
 TEST(StartUp, ChainRunsInTheOrderOfItsSteps) {
@@ -171,7 +175,7 @@ TEST(StartUp, ChainRunsInTheOrderOfItsSteps) {
   for (int i : {6, 9})
     follow(f.Label1(i));
   follow(f.Label2(2));
-  testing::start(f);
+  test_support::start(f);
   EXPECT_EQ(trace,
             (std::vector<std::string>{"Combo0", "Text2", "Combo1", "Option1", "Option0", "Text1(3)",
                                       "Label1(9)", "Text1(0)", "Text1(4)", "Option2"}));
@@ -199,6 +203,36 @@ TEST(StartUp, DeepestNestingIsTheCoreClickChainUnderTheLoad) {
   f.load();
   EXPECT_EQ(f.events.deepest(), 5);
   EXPECT_EQ(f.events.depth(), 0);
+}
+
+TEST(ControlLookup, EveryTableEntryFindsItsOwnControlAndNothingElseResolves) {
+  DelaySubForm f;
+  for (const ControlSpec& row : layoutTable()) {
+    const Control& c = f.control(row.name, row.index);
+    EXPECT_EQ(c.name(), row.name);
+    // An option button's entry finds its whole group.
+    EXPECT_EQ(c.index(), row.kind == Kind::OptionButton ? -1 : row.index) << row.name;
+  }
+  EXPECT_EQ(&f.control<Frame>("Frame4"), &f.frame(4));
+  EXPECT_EQ(&f.control<TextBox>("Text1", 4), &f.Text1(4));
+  struct Bad {
+    std::string_view name;
+    int index;
+    const char* fault;
+  };
+  const Bad bad[] = {
+      {"Text3", -1, "name"},  {"Frame5", -1, "name"}, {"Frame", -1, "name"},
+      {"", -1, "name"},       {"Text1", 2, "index"},  {"Text1", -1, "index"},
+      {"Text2", 0, "index"},  {"Frame2", 0, "index"}, {"Option0", 3, "index"},
+      {"Label2", 1, "index"}, {"Combo1", 1, "index"},
+  };
+  for (const Bad& b : bad) {
+    if (std::string_view(b.fault) == "name")
+      EXPECT_THROW(f.control(b.name, b.index), std::invalid_argument) << b.name << b.index;
+    else
+      EXPECT_THROW(f.control(b.name, b.index), std::out_of_range) << b.name << b.index;
+  }
+  EXPECT_THROW(f.control<ComboBox>("Text2"), std::bad_cast);
 }
 
 }  // namespace

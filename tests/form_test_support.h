@@ -6,10 +6,12 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "window/form.h"
+#include "window/run_counts.h"
 
-namespace delaysub::window::testing {
+namespace delaysub::window::test_support {
 
 // The user selects all of the box's text and types the new text one
 // character at a time (ASCII only): each keystroke is one change.
@@ -37,6 +39,21 @@ void backspaceTo(Box& box, std::string_view text) {
     box.setText(std::string_view(box.text()).substr(0, box.text().size() - 1));
   }
 }
+
+// The errors of every user event that ended, in order.
+class FinishedEvents : public EventObserver {
+ public:
+  explicit FinishedEvents(EventDispatcher& events) : events_(events) { events_.subscribe(*this); }
+  ~FinishedEvents() override { events_.unsubscribe(*this); }
+  FinishedEvents(const FinishedEvents&) = delete;
+  FinishedEvents& operator=(const FinishedEvents&) = delete;
+  void eventFinished(const std::vector<RunError>& e) override { errors.push_back(e); }
+
+  std::vector<std::vector<RunError>> errors;
+
+ private:
+  EventDispatcher& events_;
+};
 
 // Everything visible plus the window state, for "nothing else changed".
 struct Snapshot {
@@ -90,4 +107,4 @@ inline void start(DelaySubForm& f) {
   f.shown();
 }
 
-}  // namespace delaysub::window::testing
+}  // namespace delaysub::window::test_support

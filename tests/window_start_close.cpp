@@ -9,8 +9,7 @@
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  QApplication::setWindowIcon(delaysub::window::DelaySubWindow::programIcon());
-  QApplication::setFont(delaysub::window::DelaySubWindow::windowFont());
+  delaysub::window::DelaySubWindow::setUpApplication();
   delaysub::window::DelaySubWindow window;
   window.show();
   bool painted = false;

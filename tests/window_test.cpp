@@ -21,12 +21,15 @@
 
 #include "window/qt_widgets.h"
 #include "window/qt_window.h"
+#include "window/run_counts.h"
 
 using delaysub::window::CaptionLabel;
 using delaysub::window::ControlSpec;
 using delaysub::window::DelaySubWindow;
 using delaysub::window::Kind;
 using delaysub::window::layoutTable;
+using delaysub::window::RunCounter;
+using delaysub::window::RunCounts;
 
 Q_DECLARE_METATYPE(Kind)
 
@@ -71,6 +74,7 @@ class WindowTest : public QObject {
   Q_OBJECT
 
  private:
+  RunCounter ran_;  // outlives every window it counts for
   std::unique_ptr<DelaySubWindow> window_;
 
   template <class W = QWidget>
@@ -107,7 +111,10 @@ class WindowTest : public QObject {
   }
 
  private slots:
-  void init() { window_ = std::make_unique<DelaySubWindow>(); }
+  void init() {
+    static_cast<RunCounts&>(ran_) = RunCounts{};  // counts from zero
+    window_ = std::make_unique<DelaySubWindow>(&ran_);
+  }
   void cleanup() { window_.reset(); }
 
   void windowFrame() {
@@ -249,7 +256,6 @@ class WindowTest : public QObject {
   }
 
   void startUp() {
-    auto& form = window_->form();
     QCOMPARE(widget<QComboBox>("Combo0")->currentText(), QStringLiteral("12 MHz"));
     QCOMPARE(widget<QComboBox>("Combo0")->currentIndex(), 5);
     QCOMPARE(widget<QComboBox>("Combo0")->count(), 11);
@@ -261,9 +267,9 @@ class WindowTest : public QObject {
     QVERIFY(widget<QRadioButton>("Option2", 0)->isChecked());
     QVERIFY(widget<QRadioButton>("Option0", 0)->isChecked());
     QVERIFY(widget<QRadioButton>("Option1", 0)->isChecked());
-    QCOMPARE(form.counts.Option2_Click, 2);
-    QCOMPARE(form.counts.BPS, 3);
-    QCOMPARE(form.counts.Text1_Change, 3);
+    QCOMPARE(ran_.Option2_Click, 2);
+    QCOMPARE(ran_.BPS, 3);
+    QCOMPARE(ran_.Text1_Change, 3);
     QCOMPARE(widget<QLineEdit>("Text1", 0)->text(), QStringLiteral("4"));
     QCOMPARE(widget<QLabel>("Label1", 9)->text(), QStringLiteral("0"));
     QCOMPARE(widget<QLineEdit>("Text2")->text(), QStringLiteral("不可实现"));
@@ -313,10 +319,10 @@ class WindowTest : public QObject {
     auto* box = widget<QTextEdit>("Text1", 4);
     box->setFocus();
     box->moveCursor(QTextCursor::End);
-    const int before = form.counts.Text1_Change;
+    const int before = ran_.Text1_Change;
     QTest::keyClick(box, Qt::Key_Return);
     QTest::keyClicks(box, QStringLiteral("NOP"));
-    QCOMPARE(form.counts.Text1_Change, before + 4);
+    QCOMPARE(ran_.Text1_Change, before + 4);
     QVERIFY(form.Text1(4).text().ends_with("RET\r\nNOP"));
     // The new line keeps the box's line height.
     QCOMPARE(box->document()->lastBlock().blockFormat().lineHeight(),
@@ -339,18 +345,18 @@ class WindowTest : public QObject {
     showWindow();
     auto& form = window_->form();
     auto* box = widget<QComboBox>(qPrintable(combo));
-    const auto before = form.counts;
+    const RunCounts before = ran_;
     pickItem(box, item);
     QCOMPARE(box->currentText(), text);
     const bool crystal = combo == QStringLiteral("Combo0");
     const auto& model = crystal ? form.Combo0 : form.Combo1;
     QCOMPARE(model.listIndex(), item);
     QCOMPARE(QString::fromStdString(model.text()), text);
-    QCOMPARE(form.counts.Combo0_Click - before.Combo0_Click, crystal ? 1 : 0);
-    QCOMPARE(form.counts.Combo1_Click - before.Combo1_Click, crystal ? 0 : 1);
-    QCOMPARE(form.counts.Combo0_Change, before.Combo0_Change);
-    QCOMPARE(form.counts.Combo1_Change, before.Combo1_Change);
-    QCOMPARE(form.counts.BPS - before.BPS, 1);
+    QCOMPARE(ran_.Combo0_Click - before.Combo0_Click, crystal ? 1 : 0);
+    QCOMPARE(ran_.Combo1_Click - before.Combo1_Click, crystal ? 0 : 1);
+    QCOMPARE(ran_.Combo0_Change, before.Combo0_Change);
+    QCOMPARE(ran_.Combo1_Change, before.Combo1_Change);
+    QCOMPARE(ran_.BPS - before.BPS, 1);
     if (crystal)
       QCOMPARE(form.state.Fosc, text.left(text.indexOf(QChar('M'))).trimmed().toFloat());
   }
@@ -369,29 +375,29 @@ class WindowTest : public QObject {
     showWindow();
     auto& form = window_->form();
     auto* box = widget<QComboBox>(qPrintable(combo));
-    const auto before = form.counts;
+    const RunCounts before = ran_;
     retype(box->lineEdit(), typed);
     const bool crystal = combo == QStringLiteral("Combo0");
     const int changes = int(typed.size()) + 1;  // the deletion, then each key
-    QCOMPARE(form.counts.Combo0_Change - before.Combo0_Change, crystal ? changes : 0);
-    QCOMPARE(form.counts.Combo1_Change - before.Combo1_Change, crystal ? 0 : changes);
-    QCOMPARE(form.counts.Combo0_Click, before.Combo0_Click);
-    QCOMPARE(form.counts.Combo1_Click, before.Combo1_Click);
+    QCOMPARE(ran_.Combo0_Change - before.Combo0_Change, crystal ? changes : 0);
+    QCOMPARE(ran_.Combo1_Change - before.Combo1_Change, crystal ? 0 : changes);
+    QCOMPARE(ran_.Combo0_Click, before.Combo0_Click);
+    QCOMPARE(ran_.Combo1_Click, before.Combo1_Click);
     QCOMPARE(box->currentText(), typed);
     QCOMPARE(box->currentIndex(), -1);
     if (crystal)
       QCOMPARE(form.state.Fosc, typed.toFloat());
     // Leaving the box picks nothing, even when the text matches an item.
-    const auto typedCounts = form.counts;
+    const RunCounts typedCounts = ran_;
     QTest::keyClick(box->lineEdit(), Qt::Key_Tab);
-    QCOMPARE(form.counts.Combo0_Click, typedCounts.Combo0_Click);
-    QCOMPARE(form.counts.Combo1_Click, typedCounts.Combo1_Click);
+    QCOMPARE(ran_.Combo0_Click, typedCounts.Combo0_Click);
+    QCOMPARE(ran_.Combo1_Click, typedCounts.Combo1_Click);
     // Picking the item that was selected before the typing is a click only.
     const int item = crystal ? 5 : 3;
     pickItem(box, item);
-    QCOMPARE(form.counts.Combo0_Change + form.counts.Combo1_Change,
+    QCOMPARE(ran_.Combo0_Change + ran_.Combo1_Change,
              typedCounts.Combo0_Change + typedCounts.Combo1_Change);
-    QCOMPARE(form.counts.Combo0_Click + form.counts.Combo1_Click,
+    QCOMPARE(ran_.Combo0_Click + ran_.Combo1_Click,
              typedCounts.Combo0_Click + typedCounts.Combo1_Click + 1);
     QCOMPARE(box->currentIndex(), item);
   }
@@ -410,10 +416,10 @@ class WindowTest : public QObject {
     QCOMPARE(unit->text(), QStringLiteral("uS"));
     QCOMPARE(widget<QLineEdit>("Text1", 0)->text(), QStringLiteral("204"));
     // Every Label1 member reaches the handler; only the unit label acts.
-    const int before = window_->form().counts.Label1_DblClick;
+    const int before = ran_.Label1_DblClick;
     QTest::mouseDClick(widget("Label1", 7), Qt::LeftButton);
     QTest::mouseDClick(widget("Label1", 3), Qt::LeftButton);
-    QCOMPARE(window_->form().counts.Label1_DblClick, before + 2);
+    QCOMPARE(ran_.Label1_DblClick, before + 2);
     QCOMPARE(widget<QLineEdit>("Text1", 0)->text(), QStringLiteral("204"));
   }
 
@@ -593,16 +599,16 @@ class WindowTest : public QObject {
     seed->editableTextInterface()->insertText(3, QStringLiteral("0"));
     QCOMPARE(widget<QLabel>("Label1", 9)->text(), QStringLiteral("3E8"));
 
-    const int before = form.counts.Text1_Change;
+    const int before = ran_.Text1_Change;
     auto* code = QAccessible::queryAccessibleInterface(widget("Text1", 4));
     code->editableTextInterface()->insertText(0, QStringLiteral("; delay"));
-    QCOMPARE(form.counts.Text1_Change, before + 1);
+    QCOMPARE(ran_.Text1_Change, before + 1);
     QVERIFY(form.Text1(4).text().starts_with("; delay\r\nWAIT:"));
 
-    const int changes = form.counts.Combo1_Change;
+    const int changes = ran_.Combo1_Change;
     auto* baud = QAccessible::queryAccessibleInterface(widget<QComboBox>("Combo1")->lineEdit());
     baud->setText(QAccessible::Value, QStringLiteral("4800"));
-    QCOMPARE(form.counts.Combo1_Change, changes + 1);
+    QCOMPARE(ran_.Combo1_Change, changes + 1);
     QCOMPARE(form.Combo1.text(), "4800");
 
     auto* avr = QAccessible::queryAccessibleInterface(widget("Option0", 1));

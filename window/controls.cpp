@@ -1,11 +1,12 @@
 #include "window/controls.h"
 
+#include <algorithm>
+
 namespace delaysub::window {
 
 void EventDispatcher::enter() {
   ++depth_;
-  if (depth_ > deepest_)
-    deepest_ = depth_;
+  deepest_ = std::max(deepest_, depth_);
 }
 
 void EventDispatcher::leave() {
@@ -13,9 +14,24 @@ void EventDispatcher::leave() {
   if (depth_ == 0) {
     std::vector<RunError> finished;
     finished.swap(errors_);
-    if (onEventFinished)
-      onEventFinished(finished);
+    // By index: an observer may subscribe another while it is told.
+    for (std::size_t i = 0; i < observers_.size(); ++i)
+      observers_[i]->eventFinished(finished);
   }
+}
+
+void EventDispatcher::subscribe(EventObserver& observer) {
+  if (std::find(observers_.begin(), observers_.end(), &observer) == observers_.end())
+    observers_.push_back(&observer);
+}
+
+void EventDispatcher::unsubscribe(EventObserver& observer) {
+  std::erase(observers_, &observer);
+}
+
+void EventDispatcher::ran(std::string_view name) const {
+  for (std::size_t i = 0; i < observers_.size(); ++i)
+    observers_[i]->handlerRan(name);
 }
 
 void EventDispatcher::note(RunError error) {
@@ -40,9 +56,8 @@ RunError EventDispatcher::call(const Handler& handler) {
   if (!handler)
     return RunError::None;
   ++depth_;
-  if (depth_ > deepest_)
-    deepest_ = depth_;
-  RunError error = handler();
+  deepest_ = std::max(deepest_, depth_);
+  const RunError error = handler();
   --depth_;
   return error;
 }

@@ -23,14 +23,33 @@ namespace delaysub::window {
 
 using core::RunError;
 
+// Follows what the dispatcher runs. Any number of observers subscribe; each
+// is told in the order it subscribed.
+class EventObserver {
+ public:
+  virtual ~EventObserver() = default;
+  // A handler or a calculation of the window started, named as in the form
+  // ("Text1_Change", "BPS", "CALC_T", ...).
+  virtual void handlerRan(std::string_view /*name*/) {}
+  // A user event (the outermost raise) ended; errors is empty when it
+  // completed without error.
+  virtual void eventFinished(const std::vector<RunError>& /*errors*/) {}
+};
+
 // Runs the handlers that events raise, one event at a time on one thread.
 // A handler's error abandons that handler only: the write that raised it
 // returns normally and the writer goes on. Errors are gathered per user event
-// (the outermost raise) and handed to onEventFinished when it ends, an empty
-// list meaning the event completed without error.
+// (the outermost raise) and handed to the observers when it ends.
 class EventDispatcher {
  public:
   using Handler = std::function<RunError()>;
+
+  // An observer stays subscribed until it unsubscribes; it must not outlive
+  // its subscription.
+  void subscribe(EventObserver& observer);
+  void unsubscribe(EventObserver& observer);
+  // Tells the observers that the named handler or calculation runs.
+  void ran(std::string_view name) const;
 
   void raise(const Handler& handler);
   // A direct call of one handler from another: counts towards the nesting
@@ -44,12 +63,11 @@ class EventDispatcher {
   int deepest() const { return deepest_; }
   void resetDeepest() { deepest_ = depth_; }
 
-  std::function<void(const std::vector<RunError>&)> onEventFinished;
-
  private:
   void enter();
   void leave();
 
+  std::vector<EventObserver*> observers_;
   int depth_ = 0;
   int deepest_ = 0;
   std::vector<RunError> errors_;

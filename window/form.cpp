@@ -1,6 +1,7 @@
 #include "window/form.h"
 
 #include <array>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 
@@ -81,6 +82,17 @@ std::string errorText(const std::vector<RunError>& errors) {
   return text;
 }
 
+// The number of a frame's name ("Frame3" is 3), if it is one.
+std::optional<int> frameNumber(std::string_view name) {
+  constexpr std::string_view kFrame = "Frame";
+  if (name.size() != kFrame.size() + 1 || !name.starts_with(kFrame))
+    return std::nullopt;
+  const char digit = name.back();
+  if (digit < '0' || digit >= '0' + kFrameCount)
+    return std::nullopt;
+  return digit - '0';
+}
+
 template <class Box>
 Box& member(std::vector<std::unique_ptr<Box>>& members, int index, std::string_view name) {
   if (index < 0 || index >= static_cast<int>(members.size()) ||
@@ -92,7 +104,7 @@ Box& member(std::vector<std::unique_ptr<Box>>& members, int index, std::string_v
 
 }  // namespace
 
-DelaySubForm::DelaySubForm()
+DelaySubForm::DelaySubForm(EventObserver* observer)
     : Combo0(events, "Combo0", initialText("Combo0")),
       Combo1(events, "Combo1", initialText("Combo1")),
       Text2(events, "Text2", -1, initialText("Text2")),
@@ -113,12 +125,14 @@ DelaySubForm::DelaySubForm()
       place(label1_, std::make_unique<Label>(events, "Label1", row.index, text));
     } else if (row.name == "Label2") {
       place(label2_, std::make_unique<Label>(events, "Label2", row.index, text));
-    } else if (row.kind == Kind::Frame) {
-      const int number = row.name.back() - '0';
-      frames_.at(static_cast<std::size_t>(number)) = std::make_unique<Frame>(std::string(row.name));
+    } else if (const auto number = frameNumber(row.name)) {
+      frames_.at(static_cast<std::size_t>(*number)) =
+          std::make_unique<Frame>(std::string(row.name));
     }
   }
   wire();
+  if (observer)
+    events.subscribe(*observer);
 }
 
 void DelaySubForm::wire() {
@@ -137,7 +151,7 @@ void DelaySubForm::wire() {
   Option0.onClick = [this](std::int16_t i) { return Option0_Click(i); };
   Option1.onClick = [this](std::int16_t i) { return Option1_Click(i); };
   Option2.onClick = [this](std::int16_t i) { return Option2_Click(i); };
-  events.onEventFinished = [this](const std::vector<RunError>& errors) { report(errors); };
+  events.subscribe(reporter_);
 }
 
 TextBox& DelaySubForm::Text1(int index) {
@@ -155,6 +169,36 @@ Frame& DelaySubForm::frame(int index) {
     throw std::out_of_range("no Frame" + std::to_string(index));
   }
   return *frames_[static_cast<std::size_t>(index)];
+}
+
+Control& DelaySubForm::control(std::string_view name, int index) {
+  if (name == "Text1")
+    return Text1(index);
+  if (name == "Label1")
+    return Label1(index);
+  if (name == "Label2")
+    return Label2(index);
+  for (OptionGroup* group : {&Option0, &Option1, &Option2}) {
+    if (name != group->name())
+      continue;
+    if (index < -1 || index >= group->size())
+      throw std::out_of_range(std::string(name) + " has no index " + std::to_string(index));
+    return *group;
+  }
+  Control* single = nullptr;
+  if (name == "Text2")
+    single = &Text2;
+  else if (name == "Combo0")
+    single = &Combo0;
+  else if (name == "Combo1")
+    single = &Combo1;
+  else if (const auto number = frameNumber(name))
+    single = &frame(*number);
+  if (!single)
+    throw std::invalid_argument("the window has no control " + std::string(name));
+  if (index != -1)
+    throw std::out_of_range(std::string(name) + " has no index " + std::to_string(index));
+  return *single;
 }
 
 void DelaySubForm::load() {
@@ -177,7 +221,7 @@ void DelaySubForm::report(const std::vector<RunError>& errors) {
 }
 
 RunError DelaySubForm::Form_Load() {
-  ++counts.Form_Load;
+  events.ran("Form_Load");
   state.Fosc = 12.0f;
   if (const RunError error = Ini_Combo(); error != RunError::None)
     return error;
@@ -187,7 +231,7 @@ RunError DelaySubForm::Form_Load() {
 }
 
 RunError DelaySubForm::Ini_Combo() {
-  ++counts.Ini_Combo;
+  events.ran("Ini_Combo");
   for (std::string_view crystal : kCrystals)
     Combo0.addItem(crystal);
   Combo0.setListIndex(kFirstCrystal);
@@ -210,34 +254,34 @@ RunError DelaySubForm::followCrystal() {
 }
 
 RunError DelaySubForm::Combo0_Click() {
-  ++counts.Combo0_Click;
+  events.ran("Combo0_Click");
   readCrystal();
   return followCrystal();
 }
 
 RunError DelaySubForm::Combo0_Change() {
-  ++counts.Combo0_Change;
+  events.ran("Combo0_Change");
   readCrystal();
   return followCrystal();
 }
 
 RunError DelaySubForm::Combo1_Click() {
-  ++counts.Combo1_Click;
+  events.ran("Combo1_Click");
   return BPS(state.cpu_type);
 }
 
 RunError DelaySubForm::Combo1_Change() {
-  ++counts.Combo1_Change;
+  events.ran("Combo1_Change");
   return BPS(state.cpu_type);
 }
 
 RunError DelaySubForm::Option1_Click(std::int16_t /*index*/) {
-  ++counts.Option1_Click;
+  events.ran("Option1_Click");
   return BPS(state.cpu_type);
 }
 
 RunError DelaySubForm::Option2_Click(std::int16_t index) {
-  ++counts.Option2_Click;
+  events.ran("Option2_Click");
   state.loop_type = index;
   if (index < 0 || index >= static_cast<std::int16_t>(kFormulas.size()))
     return RunError::None;
@@ -250,7 +294,7 @@ RunError DelaySubForm::Option2_Click(std::int16_t index) {
 }
 
 RunError DelaySubForm::Option0_Click(std::int16_t index) {
-  ++counts.Option0_Click;
+  events.ran("Option0_Click");
   state.cpu_type = index;
   const std::int16_t nesting = state.loop_type;
   if (const RunError error = events.call([this, nesting] { return Option2_Click(nesting); });
@@ -268,7 +312,7 @@ RunError DelaySubForm::Option0_Click(std::int16_t index) {
 }
 
 RunError DelaySubForm::Text1_Change(std::int16_t /*index*/) {
-  ++counts.Text1_Change;
+  events.ran("Text1_Change");
   const auto seed = core::roundToInt32(core::readNumber(Text1(kSeedBox).text()));
   if (!seed.ok())
     return seed.error;
@@ -277,10 +321,10 @@ RunError DelaySubForm::Text1_Change(std::int16_t /*index*/) {
 
   core::Result<double> time;
   if (state.cpu_type == 2) {
-    ++counts.W77E_T;
+    events.ran("W77E_T");
     time = core::W77E_T(state.X, state.loop_type, state.Fosc);
   } else {
-    ++counts.CALC_T;
+    events.ran("CALC_T");
     time = core::CALC_T(state.X, state.loop_type, state.Fosc);
   }
   if (!time.ok())
@@ -303,7 +347,7 @@ void DelaySubForm::showDelay() {
 }
 
 RunError DelaySubForm::Label1_DblClick(std::int16_t index) {
-  ++counts.Label1_DblClick;
+  events.ran("Label1_DblClick");
   if (index != kUnitLabel)
     return RunError::None;
   Label& unit = Label1(kUnitLabel);
@@ -320,7 +364,7 @@ RunError DelaySubForm::Label1_DblClick(std::int16_t index) {
 }
 
 RunError DelaySubForm::BPS(const std::int16_t& cpu_type) {
-  ++counts.BPS;
+  events.ran("BPS");
   const auto result = core::BPS_TEXT(cpu_type, state.Fosc, Combo1.text(), Option1.isSelected(0));
   if (!result.ok())
     return result.error;

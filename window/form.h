@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/result.h"
@@ -23,17 +24,12 @@ struct WindowState {
   std::int32_t T = 0;          // delay time, whole microseconds
 };
 
-// How often each handler and calculation ran, for tests and benchmarks.
-struct RunCounts {
-  int Form_Load = 0, Ini_Combo = 0, Combo0_Click = 0, Combo0_Change = 0, Combo1_Click = 0,
-      Combo1_Change = 0, Option0_Click = 0, Option1_Click = 0, Option2_Click = 0, Text1_Change = 0,
-      Label1_DblClick = 0, BPS = 0, CALC_T = 0, W77E_T = 0;
-};
-
 class DelaySubForm {
  public:
-  // Creates the controls with the texts of the layout table and a zeroed state.
-  DelaySubForm();
+  // Creates the controls with the texts of the layout table and a zeroed
+  // state. The observer, if any, is subscribed after the window's own error
+  // report and must outlive the form.
+  explicit DelaySubForm(EventObserver* observer = nullptr);
 
   // The load event: runs Form_Load through the dispatcher.
   void load();
@@ -47,7 +43,8 @@ class DelaySubForm {
   std::function<void()> onErrorReportChanged;
 
   WindowState state;
-  RunCounts counts;
+  // Every handler and calculation announces itself to the dispatcher's
+  // observers by its name; the error report is one of them.
   EventDispatcher events;
 
   // Controls. Text1 has indices 0, 1, 3, 4; Label1 0..4 and 6..10; Label2 0, 2.
@@ -61,6 +58,17 @@ class DelaySubForm {
   OptionGroup Option1;      // SMOD
   OptionGroup Option2;      // nesting
   Frame& frame(int index);  // Frame0..Frame4
+
+  // The control of a layout-table entry by its name and index (-1 for single
+  // controls and frames; an option group for any of its buttons' indices).
+  // Throws std::invalid_argument for a name the window does not have and
+  // std::out_of_range for an index it does not have.
+  Control& control(std::string_view name, int index = -1);
+  // The same, of the kind the caller expects; std::bad_cast for another kind.
+  template <class C>
+  C& control(std::string_view name, int index = -1) {
+    return dynamic_cast<C&>(control(name, index));
+  }
 
   // Handlers, named as the events that raise them.
   RunError Form_Load();
@@ -78,6 +86,16 @@ class DelaySubForm {
   RunError BPS(const std::int16_t& cpu_type);
 
  private:
+  // The window's own error report, subscribed first.
+  class Reporter : public EventObserver {
+   public:
+    explicit Reporter(DelaySubForm& form) : form_(form) {}
+    void eventFinished(const std::vector<RunError>& errors) override { form_.report(errors); }
+
+   private:
+    DelaySubForm& form_;
+  };
+
   void wire();
   void report(const std::vector<RunError>& errors);
   // Fosc from the text of the crystal box (number reading, single rounding).
@@ -94,6 +112,7 @@ class DelaySubForm {
   std::vector<std::unique_ptr<Label>> label2_;
   std::array<std::unique_ptr<Frame>, 5> frames_;
   std::string errorReport_;
+  Reporter reporter_{*this};
 };
 
 }  // namespace delaysub::window

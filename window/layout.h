@@ -18,18 +18,21 @@ inline constexpr int kClientHeightTwips = 4200;
 
 enum class Kind { Frame, Label, TextBox, ComboBox, OptionButton };
 
-// A colour: an (r, g, b) triple or a platform system colour by index
-// (13 highlight, 9 highlighted text).
+// A colour: an (r, g, b) triple or one of the platform's system colours
+// that the layout uses, by name.
 struct Colour {
   enum class Type { Default, Rgb, System } type = Type::Default;
   std::uint8_t r = 0, g = 0, b = 0;
-  int system = 0;
+  // System colour 13, the colour of highlighted (selected) items, and system
+  // colour 9, the colour of the text in a window's title bar.
+  enum class System { Highlight, CaptionText } system = System::Highlight;
 
   static constexpr Colour none() { return {}; }
   static constexpr Colour rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-    return {Type::Rgb, r, g, b, 0};
+    return {Type::Rgb, r, g, b, System::Highlight};
   }
-  static constexpr Colour sys(int index) { return {Type::System, 0, 0, 0, index}; }
+  static constexpr Colour highlight() { return {Type::System, 0, 0, 0, System::Highlight}; }
+  static constexpr Colour captionText() { return {Type::System, 0, 0, 0, System::CaptionText}; }
 };
 
 enum Flag : unsigned {
@@ -55,11 +58,17 @@ struct ControlSpec {
   unsigned flags;
   std::string_view tooltip;
   int tabOrder;  // position in the tab chain (0 first), -1 for no focus
+  // For a label that names a box: the box ("" for none) and its index.
+  std::string_view buddy = "";
+  std::int16_t buddyIndex = -1;
 };
 
 // Every frame and control, frames before what they hold.
 std::span<const ControlSpec> layoutTable();
 // The entry for name and index (-1 for single controls), if there is one.
 std::optional<ControlSpec> findControl(std::string_view name, std::int16_t index = -1);
+// Where the window reports a run-time error: a label of its own, not one of
+// the controls above, that takes no focus and raises nothing.
+const ControlSpec& errorReportSpec();
 
 }  // namespace delaysub::window

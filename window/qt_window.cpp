@@ -47,8 +47,15 @@ QColor colourOf(const Colour& colour) {
       return QColor(colour.r, colour.g, colour.b);
     case Colour::Type::System: {
       const QPalette palette = QApplication::palette();
-      // 13: highlighted items; 9: text on a highlight (the title-bar text).
-      return palette.color(colour.system == 13 ? QPalette::Highlight : QPalette::HighlightedText);
+      switch (colour.system) {
+        case Colour::System::Highlight:
+          return palette.color(QPalette::Highlight);
+        case Colour::System::CaptionText:
+          // Qt has no title-bar role; a title bar's text is drawn in the
+          // highlighted-text colour on the highlight, as selected items are.
+          return palette.color(QPalette::HighlightedText);
+      }
+      break;
     }
     case Colour::Type::Default:
       break;
@@ -79,23 +86,6 @@ void fitCaption(QLabel* label) {
   const QFontMetrics metrics(label->font());
   label->resize(metrics.horizontalAdvance(label->text()), metrics.height());
 }
-
-// Labels that name the box beside them, for the accessibility interface.
-struct Buddy {
-  std::string_view label;
-  std::int16_t labelIndex;
-  std::string_view box;
-  std::int16_t boxIndex;
-};
-constexpr Buddy kBuddies[] = {
-    {"Label1", 0, "Combo0", -1}, {"Label2", 0, "Combo1", -1}, {"Label2", 2, "Text2", -1},
-    {"Label1", 2, "Text1", 1},   {"Label1", 1, "Text1", 0},   {"Label1", 4, "Text1", 3},
-    {"Label1", 8, "Text1", 4},
-};
-
-// Where the error report sits: in Frame3, right of the formula caption,
-// above the formula box.
-constexpr int kReportLeft = 1440, kReportTop = 30, kReportWidth = 2100, kReportHeight = 450;
 
 // The option buttons leave less room between the circle and the caption than
 // the usual style does, so that captions such as "MCS-51" fit their buttons.
@@ -128,7 +118,15 @@ QFont DelaySubWindow::windowFont() {
   return font;
 }
 
-DelaySubWindow::DelaySubWindow(QWidget* parent) : QWidget(parent) {
+void DelaySubWindow::setUpApplication() {
+  // Wayland compositors match the window to its desktop entry by this name.
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.delaysub.DelaySUB"));
+  QApplication::setWindowIcon(programIcon());
+  QApplication::setFont(windowFont());
+}
+
+DelaySubWindow::DelaySubWindow(EventObserver* observer, QWidget* parent)
+    : QWidget(parent), form_(observer) {
   setWindowTitle(toQt(kWindowCaption));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -139,22 +137,14 @@ DelaySubWindow::DelaySubWindow(QWidget* parent) : QWidget(parent) {
 
   for (const ControlSpec& row : layoutTable()) {
     QWidget* widget = build(row);
-    widget->setObjectName(toQt(row.name) +
-                          (row.index >= 0 ? QStringLiteral("_%1").arg(row.index) : QString()));
-    widget->move(px(row.left), px(row.top));
-    if (!(row.kind == Kind::Label && (row.flags & kAutoSize)))
-      widget->resize(px(row.width), px(row.height));
-    if (!row.tooltip.empty())
-      widget->setToolTip(toQt(row.tooltip));
     entries_.push_back({row, widget});
     bind(row, widget);
   }
   bindOptionGroups();
-  for (const Buddy& buddy : kBuddies) {
-    auto* label = qobject_cast<QLabel*>(control(buddy.label, buddy.labelIndex));
-    QWidget* box = control(buddy.box, buddy.boxIndex);
-    if (label && box)
-      label->setBuddy(box);
+  // Labels that name the box beside them, for the accessibility interface.
+  for (const Entry& entry : entries_) {
+    if (!entry.row.buddy.empty())
+      static_cast<QLabel*>(entry.widget)->setBuddy(control(entry.row.buddy, entry.row.buddyIndex));
   }
   buildTabOrder();
   buildErrorReport();
@@ -176,6 +166,18 @@ QWidget* DelaySubWindow::control(std::string_view name, int index) const {
 }
 
 QWidget* DelaySubWindow::build(const ControlSpec& row) {
+  QWidget* widget = create(row);
+  widget->setObjectName(toQt(row.name) +
+                        (row.index >= 0 ? QStringLiteral("_%1").arg(row.index) : QString()));
+  widget->move(px(row.left), px(row.top));
+  if (!(row.kind == Kind::Label && (row.flags & kAutoSize)))
+    widget->resize(px(row.width), px(row.height));
+  if (!row.tooltip.empty())
+    widget->setToolTip(toQt(row.tooltip));
+  return widget;
+}
+
+QWidget* DelaySubWindow::create(const ControlSpec& row) {
   QWidget* parent = row.container.empty() ? this : control(row.container);
   const QString text = toQt(row.text);
   switch (row.kind) {
@@ -235,7 +237,7 @@ QWidget* DelaySubWindow::build(const ControlSpec& row) {
       combo->setInsertPolicy(QComboBox::NoInsert);
       combo->setCompleter(nullptr);
       // Leaving the box never picks the item that matches the typed text.
-      QObject::disconnect(combo->lineEdit(), SIGNAL(editingFinished()), combo, nullptr);
+      QObject::disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
       combo->setEditText(text);
       combo->setFocusPolicy(Qt::StrongFocus);
       setColour(combo, QPalette::Text, row.foreground);
@@ -256,11 +258,11 @@ QWidget* DelaySubWindow::build(const ControlSpec& row) {
 void DelaySubWindow::bind(const ControlSpec& row, QWidget* widget) {
   const std::int16_t index = row.index;
   if (row.kind == Kind::Frame) {
-    Frame& frame = form_.frame(row.name.back() - '0');
+    auto& frame = form_.control<Frame>(row.name, row.index);
     frame.onUpdate = [widget, &frame] { widget->setHidden(!frame.visible()); };
     frame.onUpdate();
   } else if (row.kind == Kind::Label) {
-    Label& label = row.name == "Label2" ? form_.Label2(index) : form_.Label1(index);
+    auto& label = form_.control<Label>(row.name, index);
     auto* view = static_cast<CaptionLabel*>(widget);
     const bool autoSize = row.flags & kAutoSize;
     label.onUpdate = [view, &label, autoSize] {
@@ -271,7 +273,7 @@ void DelaySubWindow::bind(const ControlSpec& row, QWidget* widget) {
     label.onUpdate();
     view->onDoubleClick = [&label] { label.doubleClick(); };
   } else if (row.kind == Kind::TextBox) {
-    TextBox& box = row.name == "Text2" ? form_.Text2 : form_.Text1(index);
+    auto& box = form_.control<TextBox>(row.name, index);
     if (auto* edit = dynamic_cast<MultiLineBox*>(widget)) {
       box.onUpdate = [edit, &box] { edit->setProgramText(toWidgetLines(box.text())); };
       // Any change that is not a program write: typing, pasting, undo, and
@@ -293,7 +295,7 @@ void DelaySubWindow::bind(const ControlSpec& row, QWidget* widget) {
     }
     box.onUpdate();
   } else if (row.kind == Kind::ComboBox) {
-    ComboBox& box = row.name == "Combo0" ? form_.Combo0 : form_.Combo1;
+    auto& box = form_.control<ComboBox>(row.name, index);
     auto* combo = static_cast<QComboBox*>(widget);
     // The widget follows the control: its list, its selected item (none when
     // the text was typed) and its edit text.
@@ -338,9 +340,7 @@ void DelaySubWindow::bindOptionGroups() {
     buttons[at] = static_cast<OptionButton*>(entry.widget);
   }
   for (auto& [name, buttons] : groups) {
-    OptionGroup& group = name == "Option0"   ? form_.Option0
-                         : name == "Option1" ? form_.Option1
-                                             : form_.Option2;
+    auto& group = form_.control<OptionGroup>(name, 0);
     auto* exclusive = new QButtonGroup(this);
     for (std::size_t i = 0; i < buttons.size(); ++i) {
       OptionButton* button = buttons[i];
@@ -393,17 +393,9 @@ void DelaySubWindow::buildTabOrder() {
 }
 
 void DelaySubWindow::buildErrorReport() {
-  auto* report = new CaptionLabel(control("Frame3"));
-  report->setFixedLineHeight(kLineHeight);
-  errorReport_ = report;
-  errorReport_->setObjectName(QStringLiteral("errorReport"));
-  errorReport_->setGeometry(px(kReportLeft), px(kReportTop), px(kReportWidth), px(kReportHeight));
-  errorReport_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  errorReport_->setWordWrap(true);
-  errorReport_->setTextFormat(Qt::PlainText);
+  errorReport_ = static_cast<QLabel*>(build(errorReportSpec()));
   errorReport_->setFocusPolicy(Qt::NoFocus);
   errorReport_->setAttribute(Qt::WA_TransparentForMouseEvents);
-  setColour(errorReport_, QPalette::WindowText, Colour::rgb(255, 0, 0));
   errorReport_->hide();
   form_.onErrorReportChanged = [this] { showErrorReport(); };
 }

@@ -24,8 +24,9 @@ class DelaySubWindow : public QWidget {
 
  public:
   // Builds the widgets, binds them and runs the load event; the window is
-  // not shown yet.
-  explicit DelaySubWindow(QWidget* parent = nullptr);
+  // not shown yet. The observer, if any, follows the form's events from the
+  // load on and must outlive the window.
+  explicit DelaySubWindow(EventObserver* observer = nullptr, QWidget* parent = nullptr);
   ~DelaySubWindow() override;
 
   DelaySubForm& form() { return form_; }
@@ -44,6 +45,10 @@ class DelaySubWindow : public QWidget {
   static constexpr int kLineHeight = 12;
   // The 32 x 32, 16-colour picture of the window and the program.
   static QIcon programIcon();
+  // What the program sets for the whole application before it creates the
+  // window: its desktop entry's name, the program's icon and the window's
+  // font.
+  static void setUpApplication();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -54,7 +59,9 @@ class DelaySubWindow : public QWidget {
     QWidget* widget;
   };
 
+  // The widget of a table entry, named, placed and sized as the entry says.
   QWidget* build(const ControlSpec& row);
+  QWidget* create(const ControlSpec& row);
   void bind(const ControlSpec& row, QWidget* widget);
   void bindOptionGroups();
   void buildTabOrder();
