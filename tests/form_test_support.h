@@ -64,18 +64,7 @@ struct Snapshot {
     return s;
   }
 
-  bool operator==(const Snapshot& o) const {
-    for (int i = 0; i < 5; ++i) {
-      if (text1[i] != o.text1[i])
-        return false;
-    }
-    return label1_6 == o.label1_6 && label1_7 == o.label1_7 && label1_9 == o.label1_9 &&
-           label2_2 == o.label2_2 && text2 == o.text2 && combo0 == o.combo0 && combo1 == o.combo1 &&
-           frame4 == o.frame4 && option0 == o.option0 && option1 == o.option1 &&
-           option2 == o.option2 && state.loop_type == o.state.loop_type &&
-           state.cpu_type == o.state.cpu_type && state.X == o.state.X &&
-           state.Fosc == o.state.Fosc && state.T == o.state.T;
-  }
+  bool operator==(const Snapshot&) const = default;
 
   friend std::ostream& operator<<(std::ostream& os, const Snapshot& s) {
     return os << "{T " << s.state.T << ", X " << s.state.X << ", Fosc " << s.state.Fosc

@@ -21,6 +21,8 @@ struct WindowState {
   std::int32_t X = 0;          // seed of the delay routine
   float Fosc = 0.0f;           // crystal frequency, MHz
   std::int32_t T = 0;          // delay time, whole microseconds
+
+  bool operator==(const WindowState&) const = default;
 };
 
 // How often each handler and calculation ran, for tests and benchmarks.
