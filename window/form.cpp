@@ -62,8 +62,8 @@ std::vector<std::string> captionsOf(std::string_view name) {
   return captions;
 }
 
-// T in milliseconds as the delay box shows it. The division by 1000 is a
-// guarded step that cannot fail for a 32-bit T.
+// T in milliseconds as the delay box shows it: a plain division, whose 15
+// significant digits show every 32-bit T exactly.
 std::string millisecondsText(std::int32_t t) {
   return core::decimalText(t / 1000.0);
 }
@@ -178,6 +178,7 @@ void DelaySubForm::report(const std::vector<RunError>& errors) {
 
 RunError DelaySubForm::Form_Load() {
   ++counts.Form_Load;
+  // The crystal pick in Ini_Combo overwrites this at once with the same 12 MHz.
   state.Fosc = 12.0f;
   if (const RunError error = Ini_Combo(); error != RunError::None)
     return error;
@@ -239,13 +240,13 @@ RunError DelaySubForm::Option1_Click(std::int16_t /*index*/) {
 RunError DelaySubForm::Option2_Click(std::int16_t index) {
   ++counts.Option2_Click;
   state.loop_type = index;
-  if (index < 0 || index >= static_cast<std::int16_t>(kFormulas.size()))
-    return RunError::None;
+  // The nesting group clicks only its buttons 0..2, and Option0_Click passes
+  // on the last of them.
   const auto depth = static_cast<std::size_t>(index);
   // Each write recomputes the delay when it changes the box; a failing
   // recomputation is reported and the template still follows the choice.
-  Text1(kFormulaBox).setText(kFormulas[depth](state.cpu_type));
-  Text1(kTemplateBox).setText(kTemplates[depth](state.cpu_type));
+  Text1(kFormulaBox).setText(kFormulas.at(depth)(state.cpu_type));
+  Text1(kTemplateBox).setText(kTemplates.at(depth)(state.cpu_type));
   return RunError::None;
 }
 
