@@ -43,22 +43,22 @@ TEST(Creation, ControlsHoldTheirLayoutTextsAndTheStateIsZero) {
   DelaySubForm f;
   expectShows(
       f, {
-             {"Combo0", [](DelaySubForm& f) { return f.Combo0.text(); }, "请选择频率"},
-             {"Combo1", [](DelaySubForm& f) { return f.Combo1.text(); }, "9600"},
+             {"Combo0", [](DelaySubForm& form) { return form.Combo0.text(); }, "请选择频率"},
+             {"Combo1", [](DelaySubForm& form) { return form.Combo1.text(); }, "9600"},
              {"Text1(4)", text1(4), "Text2\r\n"},
              {"Text1(0)", text1(0), ""},
              {"Text1(1)", text1(1), ""},
              {"Text1(3)", text1(3), ""},
-             {"Text2", [](DelaySubForm& f) { return f.Text2.text(); }, ""},
+             {"Text2", [](DelaySubForm& form) { return form.Text2.text(); }, ""},
              {"Label1(9)", label1(9), ""},
              {"Label1(6)", label1(6), "uS"},
              {"Label1(7)", label1(7), "D ="},
              {"Label1(10)", label1(10), "H"},
              {"Label1(3)", label1(3), "  使用一字节内存资源：BYT_DLY 变量 X 即 BYT_DLY 内的初值"},
              {"Label2(2)", label2(2), "TH1 初装值："},
-             {"Option0", [](DelaySubForm& f) { return selected(f.Option0); }, "none"},
-             {"Option1", [](DelaySubForm& f) { return selected(f.Option1); }, "none"},
-             {"Option2", [](DelaySubForm& f) { return selected(f.Option2); }, "none"},
+             {"Option0", [](DelaySubForm& form) { return selected(form.Option0); }, "none"},
+             {"Option1", [](DelaySubForm& form) { return selected(form.Option1); }, "none"},
+             {"Option2", [](DelaySubForm& form) { return selected(form.Option2); }, "none"},
          });
   EXPECT_TRUE(f.Combo0.items().empty());
   EXPECT_TRUE(f.Combo1.items().empty());
@@ -79,22 +79,23 @@ TEST(StartUp, TheWindowAsFirstShown) {
   DelaySubForm f;
   testing::start(f);
   const std::int16_t mcs51 = 0;
-  expectShows(f, {
-                     {"Combo0", [](DelaySubForm& f) { return f.Combo0.text(); }, "12 MHz"},
-                     {"Combo1", [](DelaySubForm& f) { return f.Combo1.text(); }, "9600"},
-                     {"Option0", [](DelaySubForm& f) { return selected(f.Option0); }, "MCS-51"},
-                     {"Option1", [](DelaySubForm& f) { return selected(f.Option1); }, "0"},
-                     {"Option2", [](DelaySubForm& f) { return selected(f.Option2); }, "单循环"},
-                     {"Label2(2)", label2(2), "TH1 初装值："},
-                     {"Text2", [](DelaySubForm& f) { return f.Text2.text(); }, "不可实现"},
-                     {"Text1(1)", text1(1), ""},
-                     {"Label1(9)", label1(9), "0"},
-                     {"Text1(0)", text1(0), "4"},
-                     {"Label1(6)", label1(6), "uS"},
-                     {"Label1(7)", label1(7), "D ="},
-                     {"Text1(3)", text1(3), "T=[2X + 4] * (12 / Fosc)"},
-                     {"Text1(4)", text1(4), std::string(core::PRG1(mcs51))},
-                 });
+  expectShows(f,
+              {
+                  {"Combo0", [](DelaySubForm& form) { return form.Combo0.text(); }, "12 MHz"},
+                  {"Combo1", [](DelaySubForm& form) { return form.Combo1.text(); }, "9600"},
+                  {"Option0", [](DelaySubForm& form) { return selected(form.Option0); }, "MCS-51"},
+                  {"Option1", [](DelaySubForm& form) { return selected(form.Option1); }, "0"},
+                  {"Option2", [](DelaySubForm& form) { return selected(form.Option2); }, "单循环"},
+                  {"Label2(2)", label2(2), "TH1 初装值："},
+                  {"Text2", [](DelaySubForm& form) { return form.Text2.text(); }, "不可实现"},
+                  {"Text1(1)", text1(1), ""},
+                  {"Label1(9)", label1(9), "0"},
+                  {"Text1(0)", text1(0), "4"},
+                  {"Label1(6)", label1(6), "uS"},
+                  {"Label1(7)", label1(7), "D ="},
+                  {"Text1(3)", text1(3), "T=[2X + 4] * (12 / Fosc)"},
+                  {"Text1(4)", text1(4), std::string(core::PRG1(mcs51))},
+              });
   EXPECT_EQ(f.Combo0.listIndex(), 5);
   EXPECT_EQ(f.Combo0.items(),
             (std::vector<std::string>{"4 MHz", "6 MHz", "8 MHz", "10 MHz", "11.0592MHz", "12 MHz",
