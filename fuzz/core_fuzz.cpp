@@ -136,13 +136,15 @@ std::optional<double> referenceDecimal(std::string_view text) {
   // there was at least one.
   auto digits = [&s](std::size_t& i, std::string& out) {
     const std::size_t from = i;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9')
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
       out += s[i++];
+    }
     return i > from;
   };
   auto sign = [&s](std::size_t& i, std::string& out) {
-    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
       out += s[i++];
+    }
   };
   std::string number;
   std::size_t i = 0;

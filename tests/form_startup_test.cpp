@@ -35,8 +35,9 @@ std::string selected(const OptionGroup& g) {
 }
 
 void expectShows(DelaySubForm& f, const std::vector<Shows>& table) {
-  for (const Shows& row : table)
+  for (const Shows& row : table) {
     EXPECT_EQ(row.read(f), row.expected) << row.control;
+  }
 }
 
 TEST(Creation, ControlsHoldTheirLayoutTextsAndTheStateIsZero) {
@@ -137,15 +138,17 @@ TEST(StartUp, HandlerCountsOfTheLoadAndTheFirstFocus) {
       {"CALC_T", &RunCounts::CALC_T, 3, 3},
       {"W77E_T", &RunCounts::W77E_T, 0, 0},
   };
-  for (const Count& c : counts)
+  for (const Count& c : counts) {
     EXPECT_EQ(f.counts.*c.field, c.afterLoad) << c.name << " (load)";
+  }
   // Before the window is shown no nesting button is selected, yet the
   // single-loop texts are there already.
   EXPECT_EQ(f.Option2.selected(), -1);
   EXPECT_EQ(f.Text1(3).text(), "T=[2X + 4] * (12 / Fosc)");
   f.shown();
-  for (const Count& c : counts)
+  for (const Count& c : counts) {
     EXPECT_EQ(f.counts.*c.field, c.afterShown) << c.name << " (shown)";
+  }
   // Showing again (the focus coming back) selects nothing new.
   f.shown();
   EXPECT_EQ(f.counts.Option2_Click, 2);
@@ -159,18 +162,21 @@ TEST(StartUp, ChainRunsInTheOrderOfItsSteps) {
     const std::string name =
         c.index() < 0 ? c.name() : c.name() + "(" + std::to_string(c.index()) + ")";
     c.onUpdate = [&trace, name] {
-      if (trace.empty() || trace.back() != name)
+      if (trace.empty() || trace.back() != name) {
         trace.push_back(name);
+      }
     };
   };
   for (Control* c : std::initializer_list<Control*>{&f.Combo0, &f.Combo1, &f.Text2, &f.Option0,
                                                     &f.Option1, &f.Option2, &f.frame(4)}) {
     follow(*c);
   }
-  for (int i : {0, 1, 3, 4})
+  for (int i : {0, 1, 3, 4}) {
     follow(f.Text1(i));
-  for (int i : {6, 9})
+  }
+  for (int i : {6, 9}) {
     follow(f.Label1(i));
+  }
   follow(f.Label2(2));
   testing::start(f);
   EXPECT_EQ(trace,

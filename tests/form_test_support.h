@@ -19,15 +19,17 @@ void typeInto(Box& box, std::string_view text) {
     box.setText("");
     return;
   }
-  for (std::size_t n = 1; n <= text.size(); ++n)
+  for (std::size_t n = 1; n <= text.size(); ++n) {
     box.setText(text.substr(0, n));
+  }
 }
 
 // The user types at the end of the box's text, one character at a time.
 template <class Box>
 void appendKeys(Box& box, std::string_view keys) {
-  for (char key : keys)
+  for (char key : keys) {
     box.setText(box.text() + key);
+  }
 }
 
 // The user erases the box's text one character at a time.
@@ -47,8 +49,9 @@ struct Snapshot {
 
   static Snapshot of(DelaySubForm& f) {
     Snapshot s;
-    for (int i : {0, 1, 3, 4})
+    for (int i : {0, 1, 3, 4}) {
       s.text1[i] = f.Text1(i).text();
+    }
     s.label1_6 = f.Label1(6).caption();
     s.label1_7 = f.Label1(7).caption();
     s.label1_9 = f.Label1(9).caption();

@@ -73,8 +73,9 @@ class Control {
 
  protected:
   void updated() {
-    if (onUpdate)
+    if (onUpdate) {
       onUpdate();
+    }
   }
 
  private:

@@ -52,11 +52,13 @@ std::string initialText(std::string_view name, std::int16_t index = -1) {
 std::vector<std::string> captionsOf(std::string_view name) {
   std::vector<std::string> captions;
   for (const ControlSpec& row : layoutTable()) {
-    if (row.name != name || row.index < 0)
+    if (row.name != name || row.index < 0) {
       continue;
+    }
     const auto at = static_cast<std::size_t>(row.index);
-    if (captions.size() <= at)
+    if (captions.size() <= at) {
       captions.resize(at + 1);
+    }
     captions[at] = row.text;
   }
   return captions;
@@ -71,8 +73,9 @@ std::string millisecondsText(std::int32_t t) {
 std::string errorText(const std::vector<RunError>& errors) {
   std::string text;
   for (RunError error : errors) {
-    if (!text.empty())
+    if (!text.empty()) {
       text += kErrorSeparator;
+    }
     text += kErrorPrefix;
     text += std::to_string(core::errorNumber(error));
     text += kErrorColon;
@@ -102,8 +105,9 @@ DelaySubForm::DelaySubForm()
   for (const ControlSpec& row : layoutTable()) {
     const auto at = static_cast<std::size_t>(row.index < 0 ? 0 : row.index);
     auto place = [at](auto& members, auto control) {
-      if (members.size() <= at)
+      if (members.size() <= at) {
         members.resize(at + 1);
+      }
       members[at] = std::move(control);
     };
     const std::string text(row.text);
@@ -123,12 +127,14 @@ DelaySubForm::DelaySubForm()
 
 void DelaySubForm::wire() {
   for (auto& box : text1_) {
-    if (box)
+    if (box) {
       box->onChange = [this](std::int16_t i) { return Text1_Change(i); };
+    }
   }
   for (auto& label : label1_) {
-    if (label)
+    if (label) {
       label->onDblClick = [this](std::int16_t i) { return Label1_DblClick(i); };
+    }
   }
   Combo0.onClick = [this] { return Combo0_Click(); };
   Combo0.onChange = [this] { return Combo0_Change(); };
@@ -169,19 +175,22 @@ void DelaySubForm::shown() {
 
 void DelaySubForm::report(const std::vector<RunError>& errors) {
   std::string text = errorText(errors);
-  if (text == errorReport_)
+  if (text == errorReport_) {
     return;
+  }
   errorReport_ = std::move(text);
-  if (onErrorReportChanged)
+  if (onErrorReportChanged) {
     onErrorReportChanged();
+  }
 }
 
 RunError DelaySubForm::Form_Load() {
   ++counts.Form_Load;
   // The crystal pick in Ini_Combo overwrites this at once with the same 12 MHz.
   state.Fosc = 12.0f;
-  if (const RunError error = Ini_Combo(); error != RunError::None)
+  if (const RunError error = Ini_Combo(); error != RunError::None) {
     return error;
+  }
   Option1.select(0);
   Option0.select(0);
   return RunError::None;
@@ -189,11 +198,13 @@ RunError DelaySubForm::Form_Load() {
 
 RunError DelaySubForm::Ini_Combo() {
   ++counts.Ini_Combo;
-  for (std::string_view crystal : kCrystals)
+  for (std::string_view crystal : kCrystals) {
     Combo0.addItem(crystal);
+  }
   Combo0.setListIndex(kFirstCrystal);
-  for (std::string_view baud : kBauds)
+  for (std::string_view baud : kBauds) {
     Combo1.addItem(baud);
+  }
   return RunError::None;
 }
 
@@ -271,8 +282,9 @@ RunError DelaySubForm::Option0_Click(std::int16_t index) {
 RunError DelaySubForm::Text1_Change(std::int16_t /*index*/) {
   ++counts.Text1_Change;
   const auto seed = core::roundToInt32(core::readNumber(Text1(kSeedBox).text()));
-  if (!seed.ok())
+  if (!seed.ok()) {
     return seed.error;
+  }
   state.X = seed.value;
   Label1(kHexLabel).setCaption(core::hexText(state.X));
 
@@ -284,11 +296,13 @@ RunError DelaySubForm::Text1_Change(std::int16_t /*index*/) {
     ++counts.CALC_T;
     time = core::CALC_T(state.X, state.loop_type, state.Fosc);
   }
-  if (!time.ok())
+  if (!time.ok()) {
     return time.error;
+  }
   const auto whole = core::roundToInt32(time.value);
-  if (!whole.ok())
+  if (!whole.ok()) {
     return whole.error;
+  }
   state.T = whole.value;
   showDelay();
   return RunError::None;
@@ -305,8 +319,9 @@ void DelaySubForm::showDelay() {
 
 RunError DelaySubForm::Label1_DblClick(std::int16_t index) {
   ++counts.Label1_DblClick;
-  if (index != kUnitLabel)
+  if (index != kUnitLabel) {
     return RunError::None;
+  }
   Label& unit = Label1(kUnitLabel);
   // The caption changes first, so the Text1_Change raised by the write
   // formats in the new unit.
@@ -323,10 +338,12 @@ RunError DelaySubForm::Label1_DblClick(std::int16_t index) {
 RunError DelaySubForm::BPS(const std::int16_t& cpu_type) {
   ++counts.BPS;
   const auto result = core::BPS_TEXT(cpu_type, state.Fosc, Combo1.text(), Option1.isSelected(0));
-  if (!result.ok())
+  if (!result.ok()) {
     return result.error;
-  if (result.value)
+  }
+  if (result.value) {
     Text2.setText(*result.value);
+  }
   return RunError::None;
 }
 

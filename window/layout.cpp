@@ -75,8 +75,9 @@ std::span<const ControlSpec> layoutTable() {
 
 std::optional<ControlSpec> findControl(std::string_view name, std::int16_t index) {
   for (const ControlSpec& row : kTable) {
-    if (row.name == name && row.index == index)
+    if (row.name == name && row.index == index) {
       return row;
+    }
   }
   return std::nullopt;
 }
