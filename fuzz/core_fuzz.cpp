@@ -183,6 +183,25 @@ void checkReadNumber(std::string_view text) {
   }
 }
 
+// No single lies nearer to v than the rounded one, and of two as near the
+// rounded one has the even last bit.
+void checkNearestSingle(double v, float single) {
+  if (!std::isfinite(v) || !std::isfinite(single)) {
+    return;
+  }
+  const double error = std::fabs(static_cast<double>(single) - v);
+  constexpr float kInf = std::numeric_limits<float>::infinity();
+  for (float neighbour : {std::nextafter(single, -kInf), std::nextafter(single, kInf)}) {
+    const double other = std::fabs(static_cast<double>(neighbour) - v);
+    check(error <= other);
+    if (error == other) {
+      std::uint32_t bits = 0;
+      std::memcpy(&bits, &single, sizeof bits);
+      check((bits & 1u) == 0);
+    }
+  }
+}
+
 void checkConversions(double v) {
   const Result<std::int32_t> r = roundToInt32(v);
   checkStatus(r);
@@ -206,7 +225,10 @@ void checkConversions(double v) {
   }
 
   const float single = singleRound(v);
-  const float expected = static_cast<float>(v);  // nearest, ties to even, infinities kept
+  checkNearestSingle(v, single);
+  // Beyond the largest single, the rounding toward an infinity is the
+  // hardware's: its conversion is nearest, ties to even, infinities kept.
+  const float expected = static_cast<float>(v);
   check((std::isnan(v) && std::isnan(single)) || single == expected);
   const Result<float> guarded = singleRoundGuarded(v);
   checkStatus(guarded);
