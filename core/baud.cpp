@@ -86,11 +86,10 @@ Text ubrrText(float Fosc, std::string_view baudText) {
   if (u.value < 0 || u.value > kUbrrMax) {
     return shows(std::string(kNotAchievable));
   }
-  std::string hex = hexText(u.value);
-  if (hex.size() < 2) {
-    hex.insert(0, "0");
-  }
-  return shows(std::string(kUbrrPrefix) + hex + std::string(kHexSuffix));
+  // At least two digits.
+  const std::string hex = hexText(u.value);
+  const std::string zeros(hex.size() < 2 ? 2 - hex.size() : 0, '0');
+  return shows(std::string(kUbrrPrefix) + zeros + hex + std::string(kHexSuffix));
 }
 
 }  // namespace

@@ -212,7 +212,8 @@ std::string decimalText(double v) {
   std::string digits(buf.data(), res.ptr);
   std::string exponent;
   if (const auto e = digits.find('e'); e != std::string::npos) {
-    exponent = "E" + digits.substr(e + 1);
+    exponent = "E";
+    exponent.append(digits, e + 1);
     digits.erase(e);
   }
   if (digits.size() > 1 && digits[0] == '0' && digits[1] == '.') {
