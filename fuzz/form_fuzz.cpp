@@ -45,7 +45,6 @@ using window::RunError;
 constexpr int kMaxEvents = 400;
 constexpr int kMaxDepth = 4;  // Option0_Click, Option2_Click, Text1_Change, Text1_Change
 constexpr int kLabel1Indices[] = {0, 1, 2, 3, 4, 6, 7, 8, 9, 10};
-constexpr std::string_view kNotAchievable = "不可实现";
 
 std::string unescape(std::string_view s) {
   std::string out;
@@ -155,7 +154,7 @@ bool sameFloat(float a, float b) {
 
 // "不可实现", "TH1 = 0<hex>H" or "UBRR = <hex>H".
 bool isBaudResult(std::string_view t) {
-  if (t == kNotAchievable) {
+  if (t == core::kNotAchievable) {
     return true;
   }
   for (std::string_view prefix : {core::kTh1Prefix, core::kUbrrPrefix}) {
@@ -242,7 +241,7 @@ void checkInvariants(DelaySubForm& form, const window::RunCounts& before, const 
   if (baud.ok()) {
     check(baud.value.has_value() && form.Text2.text() == *baud.value);
     const bool avr = form.Text2.text().rfind(core::kUbrrPrefix, 0) == 0;
-    check(form.Text2.text() == kNotAchievable || avr == (s.cpu_type == 1));
+    check(form.Text2.text() == core::kNotAchievable || avr == (s.cpu_type == 1));
   } else if (form.counts.BPS != before.BPS && log.finished) {
     check(log.has(baud.error));
   }
