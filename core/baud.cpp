@@ -43,12 +43,9 @@ Text th1Text(float Fosc, std::string_view baudText, bool smod0Selected) {
   if (!bk.ok()) {
     return failure(bk.error);
   }
-  const Result<std::uint8_t> smod = toByte(smod0Selected ? 0.0 : 1.0);
-  if (!smod.ok()) {
-    return failure(smod.error);
-  }
+  const int smod = smod0Selected ? 0 : 1;
   Steps st;
-  const double a = st.mul(std::ldexp(1.0, smod.value), static_cast<double>(Fosc));
+  const double a = st.mul(std::ldexp(1.0, smod), static_cast<double>(Fosc));
   const double n = st.mul(kThousand, a);
   const double d = st.mul(static_cast<double>(bk.value), 384.0);
   const double diff = st.sub(256.0, st.div(n, d));
@@ -61,14 +58,11 @@ Text th1Text(float Fosc, std::string_view baudText, bool smod0Selected) {
   }
   // Only a whole value that fits the 8-bit register is a reload value.
   const double whole = static_cast<double>(v.value);
-  if (floorOf(whole) != whole || whole < 0.0 || whole > 255.0) {
+  if (std::floor(whole) != whole || whole < 0.0 || whole > 255.0) {
     return shows(std::string(kNotAchievable));
   }
-  const Result<std::string> hex = hexTextOfSingle(v.value);
-  if (!hex.ok()) {
-    return failure(hex.error);
-  }
-  return shows(std::string(kTh1Prefix) + hex.value + std::string(kHexSuffix));
+  const std::string hex = hexText(static_cast<std::int32_t>(whole));
+  return shows(std::string(kTh1Prefix) + hex + std::string(kHexSuffix));
 }
 
 // AVR: UBRR = 10^3 * Fosc / 16 / bk - 1, rounded to a 32-bit integer.

@@ -1,9 +1,11 @@
 #include "core/numbers.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstddef>
 #include <limits>
 #include <string_view>
 #include <system_error>
@@ -190,10 +192,6 @@ Result<float> singleRoundGuarded(double v) {
   return Result<float>::success(r);
 }
 
-double floorOf(double v) {
-  return std::floor(v);
-}
-
 std::string integerText(std::int32_t v) {
   return std::to_string(v);
 }
@@ -249,18 +247,6 @@ Result<std::string> hexTextOfSingle(float v) {
     return Result<std::string>::failure(i.error);
   }
   return Result<std::string>::success(hexText(i.value));
-}
-
-std::string rightMost(std::string_view text, std::size_t n) {
-  std::size_t start = text.size();
-  for (std::size_t count = 0; count < n && start > 0; ++count) {
-    --start;
-    // Step over UTF-8 continuation bytes to the start of the character.
-    while (start > 0 && (static_cast<unsigned char>(text[start]) & 0xC0u) == 0x80u) {
-      --start;
-    }
-  }
-  return std::string(text.substr(start));
 }
 
 Result<std::uint8_t> toByte(double v) {

@@ -3,7 +3,6 @@
 // Texts are UTF-8.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -30,9 +29,6 @@ float singleRound(double v);
 // range or the value is not a number.
 Result<float> singleRoundGuarded(double v);
 
-// Floor: the largest whole number not greater than v, as a double.
-double floorOf(double v);
-
 // Integer text: "-" for negatives, digits without leading zeros.
 std::string integerText(std::int32_t v);
 
@@ -47,9 +43,6 @@ std::string hexText(std::int32_t v);
 // Hexadecimal text of a single: rounded to a 32-bit integer first (Overflow
 // outside the range), then as above.
 Result<std::string> hexTextOfSingle(float v);
-
-// The last n characters (code points) of text; all of it when shorter.
-std::string rightMost(std::string_view text, std::size_t n);
 
 // Byte conversion: nearest whole number, ties to even; Overflow outside 0..255.
 Result<std::uint8_t> toByte(double v);

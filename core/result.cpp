@@ -2,28 +2,33 @@
 
 namespace delaysub::core {
 
-std::string_view errorMeaning(RunError e) {
+namespace {
+
+struct Meanings {
+  std::string_view english;
+  std::string_view chinese;
+};
+
+constexpr Meanings meaningsOf(RunError e) {
   switch (e) {
     case RunError::Overflow:
-      return "overflow";
+      return {"overflow", "溢出"};
     case RunError::DivisionByZero:
-      return "division by zero";
+      return {"division by zero", "除数为零"};
     case RunError::None:
       break;
   }
-  return "";
+  return {};
+}
+
+}  // namespace
+
+std::string_view errorMeaning(RunError e) {
+  return meaningsOf(e).english;
 }
 
 std::string_view errorMeaningZh(RunError e) {
-  switch (e) {
-    case RunError::Overflow:
-      return "溢出";
-    case RunError::DivisionByZero:
-      return "除数为零";
-    case RunError::None:
-      break;
-  }
-  return "";
+  return meaningsOf(e).chinese;
 }
 
 }  // namespace delaysub::core

@@ -1,5 +1,8 @@
 #include "core/texts.h"
 
+#include <array>
+#include <cstddef>
+
 namespace delaysub::core {
 
 namespace {
@@ -35,27 +38,38 @@ constexpr ByCore kForm3{
     "T=[X(X+1)(2X+1)/3+5X(X+1)+8X+6]\r\n"
     " *(4/Fosc)"};
 
-// Delay-routine templates: MCS-51 and AVR share one, W77E58 has its own
-// first instruction line.
-constexpr std::string_view kPrg1Mcs51 =
-    "\r\n"
-    "WAIT:    MOV     BYT_DLY,#X\r\n"
+// A text joined from its parts at compile time, in static storage.
+template <std::size_t N>
+struct Joined {
+  std::array<char, N> chars{};
+  constexpr std::string_view view() const { return {chars.data(), N}; }
+};
+
+template <std::size_t... Sizes>
+consteval Joined<((Sizes - 1) + ...)> join(const char (&... parts)[Sizes]) {
+  Joined<((Sizes - 1) + ...)> out;
+  std::size_t at = 0;
+  for (std::string_view part : {std::string_view(parts, Sizes - 1)...}) {
+    for (char c : part) {
+      out.chars[at++] = c;
+    }
+  }
+  return out;
+}
+
+// Delay-routine templates: an empty first line, the core's WAIT line, then
+// the routine of the nesting depth. MCS-51 and AVR share the WAIT line;
+// W77E58 has its own, with one blank after MOV.
+constexpr char kWaitMcs51[] = "WAIT:    MOV     BYT_DLY,#X\r\n";
+constexpr char kWaitW77e58[] = "WAIT:    MOV BYT_DLY,#X\r\n";
+
+constexpr char kDelay1[] =
     "        LCALL   DELAY1\r\n"
     "        ...\r\n"
     "\r\n"
     "DELAY1:  DJNZ    BYT_DLY,DELAY1\r\n"
     "         RET";
-constexpr std::string_view kPrg1W77 =
-    "\r\n"
-    "WAIT:    MOV BYT_DLY,#X\r\n"
-    "        LCALL   DELAY1\r\n"
-    "        ...\r\n"
-    "\r\n"
-    "DELAY1:  DJNZ    BYT_DLY,DELAY1\r\n"
-    "         RET";
-constexpr std::string_view kPrg2Mcs51 =
-    "\r\n"
-    "WAIT:    MOV     BYT_DLY,#X\r\n"
+constexpr char kDelay2[] =
     "        LCALL   DELAY2\r\n"
     "        ...\r\n"
     "\r\n"
@@ -64,20 +78,7 @@ constexpr std::string_view kPrg2Mcs51 =
     "               POP     BYT_DLY\r\n"
     "        DJNZ    BYT_DLY,DELAY2\r\n"
     "        RET";
-constexpr std::string_view kPrg2W77 =
-    "\r\n"
-    "WAIT:    MOV BYT_DLY,#X\r\n"
-    "        LCALL   DELAY2\r\n"
-    "        ...\r\n"
-    "\r\n"
-    "DELAY2:  PUSH    BYT_DLY\r\n"
-    "DELm1:  DJNZ    BYT_DLY,DELm1\r\n"
-    "               POP     BYT_DLY\r\n"
-    "        DJNZ    BYT_DLY,DELAY2\r\n"
-    "        RET";
-constexpr std::string_view kPrg3Mcs51 =
-    "\r\n"
-    "WAIT:    MOV     BYT_DLY,#X\r\n"
+constexpr char kDelay3[] =
     "        LCALL   DELAY3\r\n"
     "        ...\r\n"
     "\r\n"
@@ -89,20 +90,13 @@ constexpr std::string_view kPrg3Mcs51 =
     "        POP     BYT_DLY\r\n"
     "        DJNZ    BYT_DLY,DELAY3\r\n"
     "        RET";
-constexpr std::string_view kPrg3W77 =
-    "\r\n"
-    "WAIT:    MOV BYT_DLY,#X\r\n"
-    "        LCALL   DELAY3\r\n"
-    "        ...\r\n"
-    "\r\n"
-    "DELAY3:  PUSH    BYT_DLY\r\n"
-    "DEL31:  PUSH    BYT_DLY\r\n"
-    "DEL32:  DJNZ    BYT_DLY,DEL32\r\n"
-    "        POP     BYT_DLY\r\n"
-    "        DJNZ    BYT_DLY,DEL31\r\n"
-    "        POP     BYT_DLY\r\n"
-    "        DJNZ    BYT_DLY,DELAY3\r\n"
-    "        RET";
+
+template <const auto& Routine>
+std::string_view routineTemplate(std::int16_t cpu_type) {
+  static constexpr auto kMcs51 = join("\r\n", kWaitMcs51, Routine);
+  static constexpr auto kW77e58 = join("\r\n", kWaitW77e58, Routine);
+  return pick(ByCore{kMcs51.view(), kMcs51.view(), kW77e58.view()}, cpu_type);
+}
 
 }  // namespace
 
@@ -117,13 +111,13 @@ std::string_view FORM3(const std::int16_t& cpu_type) {
 }
 
 std::string_view PRG1(const std::int16_t& cpu_type) {
-  return pick(ByCore{kPrg1Mcs51, kPrg1Mcs51, kPrg1W77}, cpu_type);
+  return routineTemplate<kDelay1>(cpu_type);
 }
 std::string_view PRG2(const std::int16_t& cpu_type) {
-  return pick(ByCore{kPrg2Mcs51, kPrg2Mcs51, kPrg2W77}, cpu_type);
+  return routineTemplate<kDelay2>(cpu_type);
 }
 std::string_view PRG3(const std::int16_t& cpu_type) {
-  return pick(ByCore{kPrg3Mcs51, kPrg3Mcs51, kPrg3W77}, cpu_type);
+  return routineTemplate<kDelay3>(cpu_type);
 }
 
 }  // namespace delaysub::core

@@ -38,6 +38,7 @@
 namespace {
 
 using namespace delaysub;
+using delaysub::fuzz::check;
 using delaysub::fuzz::isUpperHex;
 using window::DelaySubForm;
 using window::RunError;
@@ -45,9 +46,6 @@ using window::RunError;
 constexpr int kMaxEvents = 400;
 constexpr int kMaxDepth = 4;  // Option0_Click, Option2_Click, Text1_Change, Text1_Change
 constexpr int kLabel1Indices[] = {0, 1, 2, 3, 4, 6, 7, 8, 9, 10};
-constexpr std::string_view kNotAchievable = "不可实现";
-
-constexpr const char* kFuzzTarget = "form_fuzz";
 
 std::string unescape(std::string_view s) {
   std::string out;
@@ -157,7 +155,7 @@ bool sameFloat(float a, float b) {
 
 // "不可实现", "TH1 = 0<hex>H" or "UBRR = <hex>H".
 bool isBaudResult(std::string_view t) {
-  if (t == kNotAchievable) {
+  if (t == core::kNotAchievable) {
     return true;
   }
   for (std::string_view prefix : {core::kTh1Prefix, core::kUbrrPrefix}) {
@@ -175,12 +173,12 @@ std::string delayText(std::int32_t T, std::string_view unit) {
 
 void checkErrorReport(const DelaySubForm& form, const EventLog& log) {
   const std::string& report = form.errorReport();
-  CHECK(log.errors.empty() == report.empty());
+  check(log.errors.empty() == report.empty());
   for (RunError e : log.errors) {
-    CHECK(e == RunError::Overflow || e == RunError::DivisionByZero);
+    check(e == RunError::Overflow || e == RunError::DivisionByZero);
     const std::string piece = "运行时错误 " + std::to_string(core::errorNumber(e)) + "：" +
                               std::string(core::errorMeaningZh(e));
-    CHECK(report.find(piece) != std::string::npos);
+    check(report.find(piece) != std::string::npos);
   }
 }
 
@@ -189,32 +187,32 @@ void checkErrorReport(const DelaySubForm& form, const EventLog& log) {
 void checkInvariants(DelaySubForm& form, const window::RunCounts& ran,
                      const window::RunCounts& before, const EventLog& log) {
   const window::WindowState& s = form.state;
-  CHECK(form.events.depth() == 0);
-  CHECK(form.events.deepest() <= kMaxDepth);
+  check(form.events.depth() == 0);
+  check(form.events.deepest() <= kMaxDepth);
   if (log.finished) {
     checkErrorReport(form, log);
   }
 
   // The option buttons, the formula and what follows the core.
-  CHECK(s.cpu_type == form.Option0.selected());
-  CHECK(s.loop_type == form.Option2.selected());
-  CHECK(s.cpu_type >= 0 && s.cpu_type <= 2 && s.loop_type >= 0 && s.loop_type <= 2);
+  check(s.cpu_type == form.Option0.selected());
+  check(s.loop_type == form.Option2.selected());
+  check(s.cpu_type >= 0 && s.cpu_type <= 2 && s.loop_type >= 0 && s.loop_type <= 2);
   using TextOfCore = std::string_view (*)(const std::int16_t&);
   constexpr TextOfCore kFormulas[] = {core::FORM1, core::FORM2, core::FORM3};
-  CHECK(form.Text1(3).text() == kFormulas[s.loop_type](s.cpu_type));
-  CHECK(form.frame(4).visible() == (s.cpu_type != 1));
-  CHECK(form.Label2(2).caption() == (s.cpu_type == 1 ? "UBBR初装值：" : "TH1 初装值："));
+  check(form.Text1(3).text() == kFormulas[s.loop_type](s.cpu_type));
+  check(form.frame(4).visible() == (s.cpu_type != 1));
+  check(form.Label2(2).caption() == (s.cpu_type == 1 ? "UBBR初装值：" : "TH1 初装值："));
 
   // The shown crystal is the stored one.
   const float Fosc = core::singleRound(core::readNumber(form.Combo0.text()));
-  CHECK(sameFloat(s.Fosc, Fosc));
+  check(sameFloat(s.Fosc, Fosc));
 
   // The delay box shows the stored T in the unit that Label1(6) names, and
   // the hex label shows X.
   const std::string& unit = form.Label1(6).caption();
-  CHECK(unit == "uS" || unit == "mS");
-  CHECK(form.Text1(0).text() == delayText(s.T, unit));
-  CHECK(form.Label1(9).caption() == core::hexText(s.X));
+  check(unit == "uS" || unit == "mS");
+  check(form.Text1(0).text() == delayText(s.T, unit));
+  check(form.Label1(9).caption() == core::hexText(s.X));
 
   // Every change of the seed, crystal, core or nesting reruns Text1_Change,
   // so X and T are what the shown inputs give whenever that run succeeds.
@@ -222,7 +220,7 @@ void checkInvariants(DelaySubForm& form, const window::RunCounts& ran,
   const core::Result<std::int32_t> X = core::roundToInt32(core::readNumber(form.Text1(1).text()));
   RunError delayError = X.error;
   if (X.ok()) {
-    CHECK(s.X == X.value);
+    check(s.X == X.value);
     const core::Result<double> time = s.cpu_type == 2 ? core::W77E_T(X.value, s.loop_type, Fosc)
                                                       : core::CALC_T(X.value, s.loop_type, Fosc);
     delayError = time.error;
@@ -230,29 +228,29 @@ void checkInvariants(DelaySubForm& form, const window::RunCounts& ran,
       const core::Result<std::int32_t> T = core::roundToInt32(time.value);
       delayError = T.error;
       if (T.ok()) {
-        CHECK(s.T == T.value);
+        check(s.T == T.value);
       }
     }
   }
   if (delayRan && log.finished) {
     // A failing run is reported, a successful one is not.
-    CHECK(delayError == RunError::None || log.has(delayError));
+    check(delayError == RunError::None || log.has(delayError));
   }
 
   // Likewise the baud box follows the shown crystal, baud text, SMOD and core.
-  CHECK(isBaudResult(form.Text2.text()));
+  check(isBaudResult(form.Text2.text()));
   const auto baud =
       core::BPS_TEXT(s.cpu_type, Fosc, form.Combo1.text(), form.Option1.isSelected(0));
   if (baud.ok()) {
-    CHECK(baud.value.has_value() && form.Text2.text() == *baud.value);
+    check(baud.value.has_value() && form.Text2.text() == *baud.value);
     const bool avr = form.Text2.text().rfind(core::kUbrrPrefix, 0) == 0;
-    CHECK(form.Text2.text() == kNotAchievable || avr == (s.cpu_type == 1));
+    check(form.Text2.text() == core::kNotAchievable || avr == (s.cpu_type == 1));
   } else if (ran.BPS != before.BPS && log.finished) {
-    CHECK(log.has(baud.error));
+    check(log.has(baud.error));
   }
   if (log.finished && log.errors.empty()) {
-    CHECK(!delayRan || delayError == RunError::None);
-    CHECK(ran.BPS == before.BPS || baud.ok());
+    check(!delayRan || delayError == RunError::None);
+    check(ran.BPS == before.BPS || baud.ok());
   }
 }
 
@@ -263,7 +261,7 @@ class Session : private window::EventObserver {
     form_.events.subscribe(*this);
     form_.load();
     form_.shown();
-    CHECK(form_.Option2.selected() == 0 && form_.state.T == 4);
+    check(form_.Option2.selected() == 0 && form_.state.T == 4);
   }
 
   bool exhausted() const { return events_ >= kMaxEvents; }

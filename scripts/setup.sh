@@ -9,7 +9,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Debian packages the build, the tests and the screenshot need.
 packages=(
   g++ cmake make pkg-config git
-  libgtest-dev clang-format
+  libgtest-dev clang-format clang-tidy
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-wqy-zenhei
   xvfb xauth x11-apps x11-utils imagemagick

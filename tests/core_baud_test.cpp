@@ -163,9 +163,6 @@ TEST(BaudText, EveryListCombination) {
       {{"22.1184MHz", "28800", 1}, "FC"}, {{"22.1184MHz", "57600", 0}, "FF"},
       {{"22.1184MHz", "57600", 1}, "FE"}, {{"22.1184MHz", "115200", 1}, "FF"},
   };
-  ASSERT_EQ(exact.size(), 38u);
-  int combinations = 0;
-  int achievable = 0;
   for (const char* c : crystals) {
     for (const char* b : bauds) {
       for (int smod : {0, 1}) {
@@ -174,14 +171,10 @@ TEST(BaudText, EveryListCombination) {
         for (std::int16_t cpu : {kMcs51, kW77e58}) {
           const std::string got = shown(cpu, crystal(c), b, smod == 0);
           EXPECT_EQ(got, expected) << "cpu " << cpu << " " << c << " " << b << " SMOD " << smod;
-          achievable += cpu == kMcs51 && got != kNo ? 1 : 0;
         }
-        ++combinations;
       }
     }
   }
-  EXPECT_EQ(combinations, 264);
-  EXPECT_EQ(achievable, 38);
 }
 
 }  // namespace

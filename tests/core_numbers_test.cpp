@@ -156,14 +156,6 @@ TEST(SingleRound, GuardedFormRejectsMagnitudesBeyondSingle) {
   }
 }
 
-TEST(Floor, RoundsTowardMinusInfinity) {
-  EXPECT_EQ(floorOf(2.99), 2.0);
-  EXPECT_EQ(floorOf(-2.17), -3.0);
-  EXPECT_EQ(floorOf(-0.5), -1.0);
-  EXPECT_EQ(floorOf(7.0), 7.0);
-  EXPECT_EQ(floorOf(-7.0), -7.0);
-}
-
 TEST(IntegerText, WritesPlainDigits) {
   EXPECT_EQ(integerText(374304), "374304");
   EXPECT_EQ(integerText(-2), "-2");
@@ -242,15 +234,6 @@ TEST(HexText, OfASingleRoundsFirst) {
   }
   EXPECT_EQ(hexTextOfSingle(3e9f).error, RunError::Overflow);
   EXPECT_EQ(hexTextOfSingle(-3e9f).error, RunError::Overflow);
-}
-
-TEST(RightMost, LastCharacters) {
-  EXPECT_EQ(rightMost("0FFFFFFFF", 2), "FF");
-  EXPECT_EQ(rightMost("0A", 2), "0A");
-  EXPECT_EQ(rightMost("A", 2), "A");
-  EXPECT_EQ(rightMost("", 2), "");
-  EXPECT_EQ(rightMost("ABC", 0), "");
-  EXPECT_EQ(rightMost("不可实现", 2), "实现");
 }
 
 TEST(ToByte, RoundsTiesToEvenWithin0To255) {

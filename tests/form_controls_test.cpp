@@ -114,8 +114,9 @@ struct ComboFixture : ::testing::Test {
 };
 
 TEST_F(ComboFixture, AppendingItemsRaisesNothingAndKeepsTextAndSelection) {
-  for (const char* item : {"4 MHz", "6 MHz", "12 MHz"})
+  for (const char* item : {"4 MHz", "6 MHz", "12 MHz"}) {
     combo.addItem(item);
+  }
   EXPECT_EQ(combo.items(), (std::vector<std::string>{"4 MHz", "6 MHz", "12 MHz"}));
   EXPECT_EQ(combo.text(), "请选择频率");
   EXPECT_EQ(combo.listIndex(), -1);
@@ -123,29 +124,33 @@ TEST_F(ComboFixture, AppendingItemsRaisesNothingAndKeepsTextAndSelection) {
 }
 
 TEST_F(ComboFixture, SelectingAnItemRaisesClickWithItsTextNotChange) {
-  for (const char* item : {"4 MHz", "6 MHz", "12 MHz"})
+  for (const char* item : {"4 MHz", "6 MHz", "12 MHz"}) {
     combo.addItem(item);
+  }
   combo.setListIndex(2);
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(changes, 0);
   EXPECT_EQ(textAtClick, "12 MHz");  // the text is in place when Click runs
   EXPECT_EQ(combo.listIndex(), 2);
   // An index outside the list selects nothing and raises nothing.
-  for (int bad : {-1, 3, 100})
+  for (int bad : {-1, 3, 100}) {
     combo.setListIndex(bad);
+  }
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(combo.text(), "12 MHz");
 }
 
 TEST_F(ComboFixture, TypingRaisesChangeAtEveryDifferentTextAndDropsTheSelection) {
-  for (const char* item : {"4 MHz", "12 MHz"})
+  for (const char* item : {"4 MHz", "12 MHz"}) {
     combo.addItem(item);
+  }
   combo.setListIndex(1);
   combo.setText("12 MHz");  // the same text: nothing
   EXPECT_EQ(changes, 0);
   EXPECT_EQ(combo.listIndex(), 1);
-  for (const char* typed : {"1", "11", "11.", "11.0592"})
+  for (const char* typed : {"1", "11", "11.", "11.0592"}) {
     combo.setText(typed);
+  }
   EXPECT_EQ(changes, 4);
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(combo.listIndex(), -1);
@@ -192,8 +197,9 @@ TEST(FrameRules, VisibilityChangesRaiseOnlyAnUpdate) {
   int updates = 0;
   frame.onUpdate = [&] { ++updates; };
   EXPECT_TRUE(frame.visible());
-  for (bool v : {true, false, false, true})
+  for (bool v : {true, false, false, true}) {
     frame.setVisible(v);
+  }
   EXPECT_TRUE(frame.visible());
   EXPECT_EQ(updates, 2);
 }
@@ -361,8 +367,9 @@ TEST(LayoutTable, EveryControlOnceWithItsKindAndContainer) {
     if (!row.container.empty()) {
       EXPECT_TRUE(seen.count(row.container)) << row.name;
     }
-    if (row.kind == Kind::Frame)
+    if (row.kind == Kind::Frame) {
       seen.insert(row.name);
+    }
   }
 }
 

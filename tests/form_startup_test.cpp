@@ -38,30 +38,31 @@ std::string selected(const OptionGroup& g) {
 }
 
 void expectShows(DelaySubForm& f, const std::vector<Shows>& table) {
-  for (const Shows& row : table)
+  for (const Shows& row : table) {
     EXPECT_EQ(row.read(f), row.expected) << row.control;
+  }
 }
 
 TEST(Creation, ControlsHoldTheirLayoutTextsAndTheStateIsZero) {
   DelaySubForm f;
   expectShows(
       f, {
-             {"Combo0", [](DelaySubForm& f) { return f.Combo0.text(); }, "请选择频率"},
-             {"Combo1", [](DelaySubForm& f) { return f.Combo1.text(); }, "9600"},
+             {"Combo0", [](DelaySubForm& form) { return form.Combo0.text(); }, "请选择频率"},
+             {"Combo1", [](DelaySubForm& form) { return form.Combo1.text(); }, "9600"},
              {"Text1(4)", text1(4), "Text2\r\n"},
              {"Text1(0)", text1(0), ""},
              {"Text1(1)", text1(1), ""},
              {"Text1(3)", text1(3), ""},
-             {"Text2", [](DelaySubForm& f) { return f.Text2.text(); }, ""},
+             {"Text2", [](DelaySubForm& form) { return form.Text2.text(); }, ""},
              {"Label1(9)", label1(9), ""},
              {"Label1(6)", label1(6), "uS"},
              {"Label1(7)", label1(7), "D ="},
              {"Label1(10)", label1(10), "H"},
              {"Label1(3)", label1(3), "  使用一字节内存资源：BYT_DLY 变量 X 即 BYT_DLY 内的初值"},
              {"Label2(2)", label2(2), "TH1 初装值："},
-             {"Option0", [](DelaySubForm& f) { return selected(f.Option0); }, "none"},
-             {"Option1", [](DelaySubForm& f) { return selected(f.Option1); }, "none"},
-             {"Option2", [](DelaySubForm& f) { return selected(f.Option2); }, "none"},
+             {"Option0", [](DelaySubForm& form) { return selected(form.Option0); }, "none"},
+             {"Option1", [](DelaySubForm& form) { return selected(form.Option1); }, "none"},
+             {"Option2", [](DelaySubForm& form) { return selected(form.Option2); }, "none"},
          });
   EXPECT_TRUE(f.Combo0.items().empty());
   EXPECT_TRUE(f.Combo1.items().empty());
@@ -82,22 +83,23 @@ TEST(StartUp, TheWindowAsFirstShown) {
   DelaySubForm f;
   test_support::start(f);
   const std::int16_t mcs51 = 0;
-  expectShows(f, {
-                     {"Combo0", [](DelaySubForm& f) { return f.Combo0.text(); }, "12 MHz"},
-                     {"Combo1", [](DelaySubForm& f) { return f.Combo1.text(); }, "9600"},
-                     {"Option0", [](DelaySubForm& f) { return selected(f.Option0); }, "MCS-51"},
-                     {"Option1", [](DelaySubForm& f) { return selected(f.Option1); }, "0"},
-                     {"Option2", [](DelaySubForm& f) { return selected(f.Option2); }, "单循环"},
-                     {"Label2(2)", label2(2), "TH1 初装值："},
-                     {"Text2", [](DelaySubForm& f) { return f.Text2.text(); }, "不可实现"},
-                     {"Text1(1)", text1(1), ""},
-                     {"Label1(9)", label1(9), "0"},
-                     {"Text1(0)", text1(0), "4"},
-                     {"Label1(6)", label1(6), "uS"},
-                     {"Label1(7)", label1(7), "D ="},
-                     {"Text1(3)", text1(3), "T=[2X + 4] * (12 / Fosc)"},
-                     {"Text1(4)", text1(4), std::string(core::PRG1(mcs51))},
-                 });
+  expectShows(f,
+              {
+                  {"Combo0", [](DelaySubForm& form) { return form.Combo0.text(); }, "12 MHz"},
+                  {"Combo1", [](DelaySubForm& form) { return form.Combo1.text(); }, "9600"},
+                  {"Option0", [](DelaySubForm& form) { return selected(form.Option0); }, "MCS-51"},
+                  {"Option1", [](DelaySubForm& form) { return selected(form.Option1); }, "0"},
+                  {"Option2", [](DelaySubForm& form) { return selected(form.Option2); }, "单循环"},
+                  {"Label2(2)", label2(2), "TH1 初装值："},
+                  {"Text2", [](DelaySubForm& form) { return form.Text2.text(); }, "不可实现"},
+                  {"Text1(1)", text1(1), ""},
+                  {"Label1(9)", label1(9), "0"},
+                  {"Text1(0)", text1(0), "4"},
+                  {"Label1(6)", label1(6), "uS"},
+                  {"Label1(7)", label1(7), "D ="},
+                  {"Text1(3)", text1(3), "T=[2X + 4] * (12 / Fosc)"},
+                  {"Text1(4)", text1(4), std::string(core::PRG1(mcs51))},
+              });
   EXPECT_EQ(f.Combo0.listIndex(), 5);
   EXPECT_EQ(f.Combo0.items(),
             (std::vector<std::string>{"4 MHz", "6 MHz", "8 MHz", "10 MHz", "11.0592MHz", "12 MHz",
@@ -140,15 +142,17 @@ TEST(StartUp, HandlerCountsOfTheLoadAndTheFirstFocus) {
       {"CALC_T", &RunCounts::CALC_T, 3, 3},
       {"W77E_T", &RunCounts::W77E_T, 0, 0},
   };
-  for (const Count& c : counts)
+  for (const Count& c : counts) {
     EXPECT_EQ(ran.*c.field, c.afterLoad) << c.name << " (load)";
+  }
   // Before the window is shown no nesting button is selected, yet the
   // single-loop texts are there already.
   EXPECT_EQ(f.Option2.selected(), -1);
   EXPECT_EQ(f.Text1(3).text(), "T=[2X + 4] * (12 / Fosc)");
   f.shown();
-  for (const Count& c : counts)
+  for (const Count& c : counts) {
     EXPECT_EQ(ran.*c.field, c.afterShown) << c.name << " (shown)";
+  }
   // Showing again (the focus coming back) selects nothing new.
   f.shown();
   EXPECT_EQ(ran.Option2_Click, 2);
@@ -162,18 +166,21 @@ TEST(StartUp, ChainRunsInTheOrderOfItsSteps) {
     const std::string name =
         c.index() < 0 ? c.name() : c.name() + "(" + std::to_string(c.index()) + ")";
     c.onUpdate = [&trace, name] {
-      if (trace.empty() || trace.back() != name)
+      if (trace.empty() || trace.back() != name) {
         trace.push_back(name);
+      }
     };
   };
   for (Control* c : std::initializer_list<Control*>{&f.Combo0, &f.Combo1, &f.Text2, &f.Option0,
                                                     &f.Option1, &f.Option2, &f.frame(4)}) {
     follow(*c);
   }
-  for (int i : {0, 1, 3, 4})
+  for (int i : {0, 1, 3, 4}) {
     follow(f.Text1(i));
-  for (int i : {6, 9})
+  }
+  for (int i : {6, 9}) {
     follow(f.Label1(i));
+  }
   follow(f.Label2(2));
   test_support::start(f);
   EXPECT_EQ(trace,
@@ -227,10 +234,11 @@ TEST(ControlLookup, EveryTableEntryFindsItsOwnControlAndNothingElseResolves) {
       {"Label2", 1, "index"}, {"Combo1", 1, "index"},
   };
   for (const Bad& b : bad) {
-    if (std::string_view(b.fault) == "name")
+    if (std::string_view(b.fault) == "name") {
       EXPECT_THROW(f.control(b.name, b.index), std::invalid_argument) << b.name << b.index;
-    else
+    } else {
       EXPECT_THROW(f.control(b.name, b.index), std::out_of_range) << b.name << b.index;
+    }
   }
   EXPECT_THROW(f.control<ComboBox>("Text2"), std::bad_cast);
 }

@@ -21,15 +21,17 @@ void typeInto(Box& box, std::string_view text) {
     box.setText("");
     return;
   }
-  for (std::size_t n = 1; n <= text.size(); ++n)
+  for (std::size_t n = 1; n <= text.size(); ++n) {
     box.setText(text.substr(0, n));
+  }
 }
 
 // The user types at the end of the box's text, one character at a time.
 template <class Box>
 void appendKeys(Box& box, std::string_view keys) {
-  for (char key : keys)
+  for (char key : keys) {
     box.setText(box.text() + key);
+  }
 }
 
 // The user erases the box's text one character at a time.
@@ -64,8 +66,9 @@ struct Snapshot {
 
   static Snapshot of(DelaySubForm& f) {
     Snapshot s;
-    for (int i : {0, 1, 3, 4})
+    for (int i : {0, 1, 3, 4}) {
       s.text1[i] = f.Text1(i).text();
+    }
     s.label1_6 = f.Label1(6).caption();
     s.label1_7 = f.Label1(7).caption();
     s.label1_9 = f.Label1(9).caption();
@@ -81,18 +84,7 @@ struct Snapshot {
     return s;
   }
 
-  bool operator==(const Snapshot& o) const {
-    for (int i = 0; i < 5; ++i) {
-      if (text1[i] != o.text1[i])
-        return false;
-    }
-    return label1_6 == o.label1_6 && label1_7 == o.label1_7 && label1_9 == o.label1_9 &&
-           label2_2 == o.label2_2 && text2 == o.text2 && combo0 == o.combo0 && combo1 == o.combo1 &&
-           frame4 == o.frame4 && option0 == o.option0 && option1 == o.option1 &&
-           option2 == o.option2 && state.loop_type == o.state.loop_type &&
-           state.cpu_type == o.state.cpu_type && state.X == o.state.X &&
-           state.Fosc == o.state.Fosc && state.T == o.state.T;
-  }
+  bool operator==(const Snapshot&) const = default;
 
   friend std::ostream& operator<<(std::ostream& os, const Snapshot& s) {
     return os << "{T " << s.state.T << ", X " << s.state.X << ", Fosc " << s.state.Fosc

@@ -15,14 +15,16 @@ void EventDispatcher::leave() {
     std::vector<RunError> finished;
     finished.swap(errors_);
     // By index: an observer may subscribe another while it is told.
-    for (std::size_t i = 0; i < observers_.size(); ++i)
+    for (std::size_t i = 0; i < observers_.size(); ++i) {
       observers_[i]->eventFinished(finished);
+    }
   }
 }
 
 void EventDispatcher::subscribe(EventObserver& observer) {
-  if (std::find(observers_.begin(), observers_.end(), &observer) == observers_.end())
+  if (std::find(observers_.begin(), observers_.end(), &observer) == observers_.end()) {
     observers_.push_back(&observer);
+  }
 }
 
 void EventDispatcher::unsubscribe(EventObserver& observer) {
@@ -30,31 +32,36 @@ void EventDispatcher::unsubscribe(EventObserver& observer) {
 }
 
 void EventDispatcher::ran(std::string_view name) const {
-  for (std::size_t i = 0; i < observers_.size(); ++i)
+  for (std::size_t i = 0; i < observers_.size(); ++i) {
     observers_[i]->handlerRan(name);
+  }
 }
 
 void EventDispatcher::note(RunError error) {
-  if (error == RunError::None)
+  if (error == RunError::None) {
     return;
+  }
   for (RunError seen : errors_) {
-    if (seen == error)
+    if (seen == error) {
       return;
+    }
   }
   errors_.push_back(error);
 }
 
 void EventDispatcher::raise(const Handler& handler) {
-  if (!handler)
+  if (!handler) {
     return;
+  }
   enter();
   note(handler());
   leave();
 }
 
 RunError EventDispatcher::call(const Handler& handler) {
-  if (!handler)
+  if (!handler) {
     return RunError::None;
+  }
   ++depth_;
   deepest_ = std::max(deepest_, depth_);
   const RunError error = handler();
@@ -63,24 +70,28 @@ RunError EventDispatcher::call(const Handler& handler) {
 }
 
 void TextBox::setText(std::string_view text) {
-  if (text == text_)
+  if (text == text_) {
     return;
+  }
   text_.assign(text);
   updated();
-  if (onChange)
+  if (onChange) {
     events_.raise([this] { return onChange(index()); });
+  }
 }
 
 void Label::setCaption(std::string_view caption) {
-  if (caption == caption_)
+  if (caption == caption_) {
     return;
+  }
   caption_.assign(caption);
   updated();
 }
 
 void Label::doubleClick() {
-  if (onDblClick)
+  if (onDblClick) {
     events_.raise([this] { return onDblClick(index()); });
+  }
 }
 
 void ComboBox::addItem(std::string_view item) {
@@ -89,43 +100,52 @@ void ComboBox::addItem(std::string_view item) {
 }
 
 void ComboBox::setListIndex(int index) {
-  if (index < 0 || index >= static_cast<int>(items_.size()))
+  if (index < 0 || index >= static_cast<int>(items_.size())) {
     return;
+  }
   listIndex_ = index;
   text_ = items_[static_cast<std::size_t>(index)];
   updated();
-  if (onClick)
+  if (onClick) {
     events_.raise(onClick);
+  }
 }
 
 void ComboBox::setText(std::string_view text) {
-  if (text == text_)
+  if (text == text_) {
     return;
+  }
   text_.assign(text);
-  if (listIndex_ >= 0 && items_[static_cast<std::size_t>(listIndex_)] != text_)
+  if (listIndex_ >= 0 && items_[static_cast<std::size_t>(listIndex_)] != text_) {
     listIndex_ = -1;
+  }
   updated();
-  if (onChange)
+  if (onChange) {
     events_.raise(onChange);
+  }
 }
 
 void OptionGroup::select(int index) {
-  if (index < 0 || index >= size() || index == selected_)
+  if (index < 0 || index >= size() || index == selected_) {
     return;
+  }
   selected_ = index;
   updated();
-  if (onClick)
+  if (onClick) {
     events_.raise([this, index] { return onClick(static_cast<std::int16_t>(index)); });
+  }
 }
 
 void OptionGroup::focus(int index) {
-  if (selected_ < 0)
+  if (selected_ < 0) {
     select(index);
+  }
 }
 
 void Frame::setVisible(bool visible) {
-  if (visible == visible_)
+  if (visible == visible_) {
     return;
+  }
   visible_ = visible;
   updated();
 }

@@ -91,8 +91,9 @@ class Control {
 
  protected:
   void updated() {
-    if (onUpdate)
+    if (onUpdate) {
       onUpdate();
+    }
   }
 
  private:

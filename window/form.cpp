@@ -53,18 +53,20 @@ std::string initialText(std::string_view name, std::int16_t index = -1) {
 std::vector<std::string> captionsOf(std::string_view name) {
   std::vector<std::string> captions;
   for (const ControlSpec& row : layoutTable()) {
-    if (row.name != name || row.index < 0)
+    if (row.name != name || row.index < 0) {
       continue;
+    }
     const auto at = static_cast<std::size_t>(row.index);
-    if (captions.size() <= at)
+    if (captions.size() <= at) {
       captions.resize(at + 1);
+    }
     captions[at] = row.text;
   }
   return captions;
 }
 
-// T in milliseconds as the delay box shows it. The division by 1000 is a
-// guarded step that cannot fail for a 32-bit T.
+// T in milliseconds as the delay box shows it: a plain division, whose 15
+// significant digits show every 32-bit T exactly.
 std::string millisecondsText(std::int32_t t) {
   return core::decimalText(t / 1000.0);
 }
@@ -72,8 +74,9 @@ std::string millisecondsText(std::int32_t t) {
 std::string errorText(const std::vector<RunError>& errors) {
   std::string text;
   for (RunError error : errors) {
-    if (!text.empty())
+    if (!text.empty()) {
       text += kErrorSeparator;
+    }
     text += kErrorPrefix;
     text += std::to_string(core::errorNumber(error));
     text += kErrorColon;
@@ -85,11 +88,13 @@ std::string errorText(const std::vector<RunError>& errors) {
 // The number of a frame's name ("Frame3" is 3), if it is one.
 std::optional<int> frameNumber(std::string_view name) {
   constexpr std::string_view kFrame = "Frame";
-  if (name.size() != kFrame.size() + 1 || !name.starts_with(kFrame))
+  if (name.size() != kFrame.size() + 1 || !name.starts_with(kFrame)) {
     return std::nullopt;
+  }
   const char digit = name.back();
-  if (digit < '0' || digit >= '0' + kFrameCount)
+  if (digit < '0' || digit >= '0' + kFrameCount) {
     return std::nullopt;
+  }
   return digit - '0';
 }
 
@@ -114,8 +119,9 @@ DelaySubForm::DelaySubForm(EventObserver* observer)
   for (const ControlSpec& row : layoutTable()) {
     const auto at = static_cast<std::size_t>(row.index < 0 ? 0 : row.index);
     auto place = [at](auto& members, auto control) {
-      if (members.size() <= at)
+      if (members.size() <= at) {
         members.resize(at + 1);
+      }
       members[at] = std::move(control);
     };
     const std::string text(row.text);
@@ -131,18 +137,21 @@ DelaySubForm::DelaySubForm(EventObserver* observer)
     }
   }
   wire();
-  if (observer)
+  if (observer) {
     events.subscribe(*observer);
+  }
 }
 
 void DelaySubForm::wire() {
   for (auto& box : text1_) {
-    if (box)
+    if (box) {
       box->onChange = [this](std::int16_t i) { return Text1_Change(i); };
+    }
   }
   for (auto& label : label1_) {
-    if (label)
+    if (label) {
       label->onDblClick = [this](std::int16_t i) { return Label1_DblClick(i); };
+    }
   }
   Combo0.onClick = [this] { return Combo0_Click(); };
   Combo0.onChange = [this] { return Combo0_Change(); };
@@ -172,32 +181,40 @@ Frame& DelaySubForm::frame(int index) {
 }
 
 Control& DelaySubForm::control(std::string_view name, int index) {
-  if (name == "Text1")
+  if (name == "Text1") {
     return Text1(index);
-  if (name == "Label1")
+  }
+  if (name == "Label1") {
     return Label1(index);
-  if (name == "Label2")
+  }
+  if (name == "Label2") {
     return Label2(index);
+  }
   for (OptionGroup* group : {&Option0, &Option1, &Option2}) {
-    if (name != group->name())
+    if (name != group->name()) {
       continue;
-    if (index < -1 || index >= group->size())
+    }
+    if (index < -1 || index >= group->size()) {
       throw std::out_of_range(std::string(name) + " has no index " + std::to_string(index));
+    }
     return *group;
   }
   Control* single = nullptr;
-  if (name == "Text2")
+  if (name == "Text2") {
     single = &Text2;
-  else if (name == "Combo0")
+  } else if (name == "Combo0") {
     single = &Combo0;
-  else if (name == "Combo1")
+  } else if (name == "Combo1") {
     single = &Combo1;
-  else if (const auto number = frameNumber(name))
+  } else if (const auto number = frameNumber(name)) {
     single = &frame(*number);
-  if (!single)
+  }
+  if (!single) {
     throw std::invalid_argument("the window has no control " + std::string(name));
-  if (index != -1)
+  }
+  if (index != -1) {
     throw std::out_of_range(std::string(name) + " has no index " + std::to_string(index));
+  }
   return *single;
 }
 
@@ -213,18 +230,22 @@ void DelaySubForm::shown() {
 
 void DelaySubForm::report(const std::vector<RunError>& errors) {
   std::string text = errorText(errors);
-  if (text == errorReport_)
+  if (text == errorReport_) {
     return;
+  }
   errorReport_ = std::move(text);
-  if (onErrorReportChanged)
+  if (onErrorReportChanged) {
     onErrorReportChanged();
+  }
 }
 
 RunError DelaySubForm::Form_Load() {
   events.ran("Form_Load");
+  // The crystal pick in Ini_Combo overwrites this at once with the same 12 MHz.
   state.Fosc = 12.0f;
-  if (const RunError error = Ini_Combo(); error != RunError::None)
+  if (const RunError error = Ini_Combo(); error != RunError::None) {
     return error;
+  }
   Option1.select(0);
   Option0.select(0);
   return RunError::None;
@@ -232,11 +253,13 @@ RunError DelaySubForm::Form_Load() {
 
 RunError DelaySubForm::Ini_Combo() {
   events.ran("Ini_Combo");
-  for (std::string_view crystal : kCrystals)
+  for (std::string_view crystal : kCrystals) {
     Combo0.addItem(crystal);
+  }
   Combo0.setListIndex(kFirstCrystal);
-  for (std::string_view baud : kBauds)
+  for (std::string_view baud : kBauds) {
     Combo1.addItem(baud);
+  }
   return RunError::None;
 }
 
@@ -283,13 +306,13 @@ RunError DelaySubForm::Option1_Click(std::int16_t /*index*/) {
 RunError DelaySubForm::Option2_Click(std::int16_t index) {
   events.ran("Option2_Click");
   state.loop_type = index;
-  if (index < 0 || index >= static_cast<std::int16_t>(kFormulas.size()))
-    return RunError::None;
+  // The nesting group clicks only its buttons 0..2, and Option0_Click passes
+  // on the last of them.
   const auto depth = static_cast<std::size_t>(index);
   // Each write recomputes the delay when it changes the box; a failing
   // recomputation is reported and the template still follows the choice.
-  Text1(kFormulaBox).setText(kFormulas[depth](state.cpu_type));
-  Text1(kTemplateBox).setText(kTemplates[depth](state.cpu_type));
+  Text1(kFormulaBox).setText(kFormulas.at(depth)(state.cpu_type));
+  Text1(kTemplateBox).setText(kTemplates.at(depth)(state.cpu_type));
   return RunError::None;
 }
 
@@ -314,8 +337,9 @@ RunError DelaySubForm::Option0_Click(std::int16_t index) {
 RunError DelaySubForm::Text1_Change(std::int16_t /*index*/) {
   events.ran("Text1_Change");
   const auto seed = core::roundToInt32(core::readNumber(Text1(kSeedBox).text()));
-  if (!seed.ok())
+  if (!seed.ok()) {
     return seed.error;
+  }
   state.X = seed.value;
   Label1(kHexLabel).setCaption(core::hexText(state.X));
 
@@ -327,11 +351,13 @@ RunError DelaySubForm::Text1_Change(std::int16_t /*index*/) {
     events.ran("CALC_T");
     time = core::CALC_T(state.X, state.loop_type, state.Fosc);
   }
-  if (!time.ok())
+  if (!time.ok()) {
     return time.error;
+  }
   const auto whole = core::roundToInt32(time.value);
-  if (!whole.ok())
+  if (!whole.ok()) {
     return whole.error;
+  }
   state.T = whole.value;
   showDelay();
   return RunError::None;
@@ -348,8 +374,9 @@ void DelaySubForm::showDelay() {
 
 RunError DelaySubForm::Label1_DblClick(std::int16_t index) {
   events.ran("Label1_DblClick");
-  if (index != kUnitLabel)
+  if (index != kUnitLabel) {
     return RunError::None;
+  }
   Label& unit = Label1(kUnitLabel);
   // The caption changes first, so the Text1_Change raised by the write
   // formats in the new unit.
@@ -366,10 +393,12 @@ RunError DelaySubForm::Label1_DblClick(std::int16_t index) {
 RunError DelaySubForm::BPS(const std::int16_t& cpu_type) {
   events.ran("BPS");
   const auto result = core::BPS_TEXT(cpu_type, state.Fosc, Combo1.text(), Option1.isSelected(0));
-  if (!result.ok())
+  if (!result.ok()) {
     return result.error;
-  if (result.value)
+  }
+  if (result.value) {
     Text2.setText(*result.value);
+  }
   return RunError::None;
 }
 

@@ -22,6 +22,8 @@ struct WindowState {
   std::int32_t X = 0;          // seed of the delay routine
   float Fosc = 0.0f;           // crystal frequency, MHz
   std::int32_t T = 0;          // delay time, whole microseconds
+
+  bool operator==(const WindowState&) const = default;
 };
 
 class DelaySubForm {

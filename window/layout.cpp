@@ -83,8 +83,9 @@ const ControlSpec& errorReportSpec() {
 
 std::optional<ControlSpec> findControl(std::string_view name, std::int16_t index) {
   for (const ControlSpec& row : kTable) {
-    if (row.name == name && row.index == index)
+    if (row.name == name && row.index == index) {
       return row;
+    }
   }
   return std::nullopt;
 }

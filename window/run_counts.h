@@ -50,8 +50,9 @@ inline int& RunCounts::operator[](std::string_view name) {
       {"W77E_T", &RunCounts::W77E_T},
   };
   for (const Field& field : kFields) {
-    if (field.name == name)
+    if (field.name == name) {
       return this->*field.count;
+    }
   }
   throw std::invalid_argument("no handler named " + std::string(name));
 }
