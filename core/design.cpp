@@ -28,7 +28,7 @@ bool is8051(std::int16_t cpu_type) {
 }
 
 double errorPercentOf(double actual, double wanted) {
-  return (actual - wanted) / wanted * 100.0;
+  return (actual - wanted) * 100.0 / wanted;
 }
 
 std::string th1Text(std::int32_t th1) {
@@ -173,8 +173,12 @@ DepthSolution seedForDelay(std::int16_t cpu_type, std::int16_t loop_type, float 
   }
   const std::int32_t first = delays[kFirstSeed];
   const std::int32_t last = delays[kLastSeed];
-  s.minUs = std::min(first, last);
-  s.maxUs = std::max(first, last);
+  // A negative crystal gives negative delays: the last seed is the shortest.
+  const bool rising = first <= last;
+  s.minUs = rising ? first : last;
+  s.maxUs = rising ? last : first;
+  s.minX = rising ? kFirstSeed : kLastSeed;
+  s.maxX = rising ? kLastSeed : kFirstSeed;
   s.reachable = s.minUs <= targetUs && targetUs <= s.maxUs;
   if (!s.reachable) {
     return s;

@@ -67,6 +67,7 @@ struct DepthSolution {
   // or one so slow that the delay leaves 32 bits): nothing else is valid.
   RunError error = RunError::None;
   std::int32_t minUs = 0, maxUs = 0;  // the delays of the first and last seed
+  std::int32_t minX = 0, maxX = 0;    // the seeds that give them
   bool reachable = false;             // the target lies within minUs..maxUs
   // The seed whose delay is nearest the target (ties to the smaller seed),
   // its delay and (delay - target) / target * 100. Valid when reachable.
