@@ -20,7 +20,7 @@ trap 'status=$?; ((status == 0)) || echo "Fuzzing: FAILED (exit $status) before 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${DELAYSUB_FUZZ_BUILD_DIR:-$here/build-fuzz}
 seconds=${FUZZ_SECONDS:-30}
-targets=(core_fuzz form_fuzz)
+targets=(core_fuzz form_fuzz calc_fuzz)
 jobs=$(($(nproc) < 2 ? $(nproc) : 2))
 
 # clang with its libFuzzer and sanitizer runtimes, and llvm-symbolizer for
