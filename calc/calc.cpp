@@ -222,7 +222,8 @@ std::string errorLine(RunError e) {
 
 class Command {
  public:
-  Command(std::ostream& out, std::ostream& err, bool json) : out_(out), err_(err), json_(json) {}
+  Command(std::ostream& out, std::ostream& err, bool asJson)
+      : out_(out), err_(err), json_(asJson) {}
 
   Json json;         // the fields of the answer so far
   std::string text;  // the text answer
@@ -447,7 +448,7 @@ std::string withinLine(std::int16_t cpu_type, const core::BaudAnswer& a) {
       names += (names.empty() ? "" : ", ") + doublerName(cpu_type, o.doubler);
     }
   }
-  return labelled("+-2 %", names.empty() ? "none" : names);
+  return labelled("within", "±2 %: " + (names.empty() ? std::string("none") : names));
 }
 
 int runBaud(const Options& o, Command& c) {

@@ -25,7 +25,7 @@ jobs=$(($(nproc) < 2 ? $(nproc) : 2))
 
 # clang with its libFuzzer and sanitizer runtimes, and llvm-symbolizer for
 # readable stack traces of findings.
-packages=(clang libclang-rt-14-dev llvm-14 cmake make)
+packages=(clang libclang-rt-14-dev llvm-14 cmake make libcli11-dev nlohmann-json3-dev)
 "$here/scripts/install_missing.sh" "${packages[@]}"
 
 cmake -S "$here" -B "$build_dir" \
