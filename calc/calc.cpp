@@ -13,7 +13,6 @@
 #include "core/design.h"
 #include "core/numbers.h"
 #include "core/result.h"
-#include "core/texts.h"
 
 #ifndef DELAYSUB_VERSION
 #define DELAYSUB_VERSION "0"
@@ -297,9 +296,7 @@ int runDelay(const Options& o, Command& c) {
   }
   const std::string delayText = core::delayText(d.T, unit);
   const std::string_view caption = core::unitCaption(unit);
-  const std::string_view formulas[] = {core::FORM1(k.cpu_type), core::FORM2(k.cpu_type),
-                                       core::FORM3(k.cpu_type)};
-  const std::string formula = withLineBreaks(formulas[static_cast<std::size_t>(loop_type)], false);
+  const std::string formula = withLineBreaks(core::formulaOf(k.cpu_type, loop_type), false);
   c.json["delay_us"] = d.T;
   c.json["unit"] = caption;
   c.json["delay_text"] = delayText;
@@ -528,9 +525,7 @@ int runTemplate(const Options& o, Command& c, bool seedGiven, bool crystalGiven)
     }
   }
   if (!seedGiven) {
-    const std::string_view templates[] = {core::PRG1(k.cpu_type), core::PRG2(k.cpu_type),
-                                          core::PRG3(k.cpu_type)};
-    text = templates[static_cast<std::size_t>(loop_type)];
+    text = core::templateOf(k.cpu_type, loop_type);
   }
   text = withLineBreaks(text, o.crlf);
   c.json["template"] = text;

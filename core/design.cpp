@@ -73,7 +73,16 @@ ReloadOption nearest(int doubler, std::int32_t last, double wanted, Rate rate) {
 }
 
 using TextOfCore = std::string_view (*)(const std::int16_t&);
+constexpr std::array<TextOfCore, 3> kFormulas = {FORM1, FORM2, FORM3};
 constexpr std::array<TextOfCore, 3> kTemplates = {PRG1, PRG2, PRG3};
+
+std::string_view byDepth(const std::array<TextOfCore, 3>& texts, std::int16_t cpu_type,
+                         std::int16_t loop_type) {
+  if (loop_type < 0 || loop_type >= static_cast<std::int16_t>(texts.size())) {
+    return "";
+  }
+  return texts[static_cast<std::size_t>(loop_type)](cpu_type);
+}
 
 // The template's line break, and the seed's place in its first instruction.
 constexpr std::string_view kLineBreak = "\r\n";
@@ -105,6 +114,14 @@ std::string_view nestingName(std::int16_t loop_type) {
     default:
       return "";
   }
+}
+
+std::string_view formulaOf(std::int16_t cpu_type, std::int16_t loop_type) {
+  return byDepth(kFormulas, cpu_type, loop_type);
+}
+
+std::string_view templateOf(std::int16_t cpu_type, std::int16_t loop_type) {
+  return byDepth(kTemplates, cpu_type, loop_type);
 }
 
 float crystalFrequency(std::string_view crystalText) {
@@ -287,10 +304,7 @@ std::string seedLiteral(std::uint8_t X) {
 
 Result<std::string> seededTemplate(std::int16_t cpu_type, std::int16_t loop_type, float Fosc,
                                    std::uint8_t X) {
-  if (loop_type < 0 || loop_type >= static_cast<std::int16_t>(kTemplates.size())) {
-    return Result<std::string>::success("");
-  }
-  std::string text(kTemplates[static_cast<std::size_t>(loop_type)](cpu_type));
+  std::string text(templateOf(cpu_type, loop_type));
   if (text.empty()) {
     return Result<std::string>::success("");
   }

@@ -22,6 +22,11 @@ std::string_view coreName(std::int16_t cpu_type);
 // "single loop", "double loop", "triple loop"; "" for any other loop_type.
 std::string_view nestingName(std::int16_t loop_type);
 
+// The formula text (FORM1..FORM3) and the template (PRG1..PRG3) of a nesting
+// depth; "" for a cpu_type or loop_type the window does not know.
+std::string_view formulaOf(std::int16_t cpu_type, std::int16_t loop_type);
+std::string_view templateOf(std::int16_t cpu_type, std::int16_t loop_type);
+
 // ---- The delay of a seed, as the window shows it ---------------------------
 
 // Fosc from the crystal box's text: number reading, then single rounding (not

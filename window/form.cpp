@@ -1,6 +1,5 @@
 #include "window/form.h"
 
-#include <array>
 #include <stdexcept>
 #include <string_view>
 
@@ -8,7 +7,6 @@
 #include "core/design.h"
 #include "core/lists.h"
 #include "core/numbers.h"
-#include "core/texts.h"
 #include "window/layout.h"
 
 namespace delaysub::window {
@@ -32,10 +30,7 @@ constexpr int kFormulaBox = 3;
 constexpr int kTemplateBox = 4;
 constexpr int kFirstCrystal = 5;  // "12 MHz"
 
-// Formula and template texts by nesting depth.
-using TextOfCore = std::string_view (*)(const std::int16_t&);
-constexpr std::array<TextOfCore, 3> kFormulas = {core::FORM1, core::FORM2, core::FORM3};
-constexpr std::array<TextOfCore, 3> kTemplates = {core::PRG1, core::PRG2, core::PRG3};
+constexpr std::int16_t kNestingDepths = 3;  // single, double, triple loop
 
 std::string initialText(std::string_view name, std::int16_t index = -1) {
   const auto row = findControl(name, index);
@@ -227,13 +222,12 @@ RunError DelaySubForm::Option1_Click(std::int16_t /*index*/) {
 RunError DelaySubForm::Option2_Click(std::int16_t index) {
   ++counts.Option2_Click;
   state.loop_type = index;
-  if (index < 0 || index >= static_cast<std::int16_t>(kFormulas.size()))
+  if (index < 0 || index >= kNestingDepths)
     return RunError::None;
-  const auto depth = static_cast<std::size_t>(index);
   // Each write recomputes the delay when it changes the box; a failing
   // recomputation is reported and the template still follows the choice.
-  Text1(kFormulaBox).setText(kFormulas[depth](state.cpu_type));
-  Text1(kTemplateBox).setText(kTemplates[depth](state.cpu_type));
+  Text1(kFormulaBox).setText(core::formulaOf(state.cpu_type, index));
+  Text1(kTemplateBox).setText(core::templateOf(state.cpu_type, index));
   return RunError::None;
 }
 
