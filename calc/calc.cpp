@@ -309,10 +309,6 @@ int runDelay(const Options& o, Command& c) {
 
 // ---- seed -------------------------------------------------------------------
 
-std::string seedHexOf(std::int32_t X) {
-  return core::hexText(X);
-}
-
 std::string depthAndSeed(const core::DepthSolution& s, std::int32_t X) {
   return std::string(core::nestingName(s.loop_type)) + ", X = " + std::to_string(X);
 }
@@ -365,10 +361,10 @@ int runSeed(const Options& o, Command& c) {
       }
       if (s.reachable) {
         j["seed"] = s.X;
-        j["seed_hex"] = seedHexOf(s.X);
+        j["seed_hex"] = core::hexText(s.X);
         j["delay_us"] = s.T;
         j["error_percent"] = s.errorPercent;
-        line = padRight("X = " + std::to_string(s.X) + " (hex " + seedHexOf(s.X) + ")", 16) +
+        line = padRight("X = " + std::to_string(s.X) + " (hex " + core::hexText(s.X) + ")", 16) +
                padLeft(std::to_string(s.T), 10) + " us  " +
                padLeft(core::percentText(s.errorPercent), 9);
         if (best == i) {
@@ -386,6 +382,7 @@ int runSeed(const Options& o, Command& c) {
     const core::DepthSolution& b = solutions[*best];
     c.json["best"] = Json{{"loops", b.loop_type + 1},
                           {"seed", b.X},
+                          {"seed_hex", core::hexText(b.X)},
                           {"delay_us", b.T},
                           {"error_percent", b.errorPercent}};
     return c.done();
@@ -566,7 +563,7 @@ Commands build(CLI::App& app, Options& o) {
   app.footer(std::string(kFooter));
   app.set_version_flag("--version", std::string(kProgram) + " " + DELAYSUB_VERSION,
                        "print the version and exit");
-  app.set_help_flag("--help", "print this help and exit");
+  app.set_help_flag("-h,--help", "print this help and exit");
   app.require_subcommand(1);
 
   Commands cmd{};
@@ -619,7 +616,7 @@ Commands build(CLI::App& app, Options& o) {
       }
     }
     sub->add_flag("--json", o.json, "print one JSON object");
-    sub->set_help_flag("--help", "print this help and exit");
+    sub->set_help_flag("-h,--help", "print this help and exit");
     sub->footer(std::string(kFooter));
   }
   return cmd;
