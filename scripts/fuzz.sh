@@ -20,12 +20,12 @@ trap 'status=$?; ((status == 0)) || echo "Fuzzing: FAILED (exit $status) before 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=$here/build-fuzz
 seconds=${FUZZ_SECONDS:-30}
-targets=(core_fuzz form_fuzz)
+targets=(core_fuzz form_fuzz calc_fuzz)
 jobs=$(($(nproc) < 2 ? $(nproc) : 2))
 
 # clang with its libFuzzer and sanitizer runtimes, and llvm-symbolizer for
 # readable stack traces of findings.
-packages=(clang libclang-rt-14-dev llvm-14 cmake make)
+packages=(clang libclang-rt-14-dev llvm-14 cmake make libcli11-dev nlohmann-json3-dev)
 "$here/scripts/install_missing.sh" "${packages[@]}"
 
 (cd "$here" && cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j"$jobs")

@@ -78,11 +78,13 @@ check() {  # check "what" command...
 # adds its files here (its binary and its manual page).
 expected_files=(
   /usr/bin/delaysub
+  /usr/bin/delaysub-calc
   "/usr/share/applications/$app_id.desktop"
   /usr/share/doc/delaysub/copyright
   /usr/share/icons/hicolor/32x32/apps/delaysub.png
   /usr/share/icons/hicolor/scalable/apps/delaysub.svg
   /usr/share/man/man1/delaysub.1.gz
+  /usr/share/man/man1/delaysub-calc.1.gz
   "/usr/share/metainfo/$app_id.metainfo.xml"
   /usr/share/pixmaps/delaysub.xpm
 )

@@ -10,6 +10,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 packages=(
   g++ cmake make pkg-config git
   libgtest-dev clang-format clang-tidy
+  libcli11-dev nlohmann-json3-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-wqy-zenhei
   xvfb xauth x11-apps x11-utils imagemagick

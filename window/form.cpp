@@ -1,14 +1,13 @@
 #include "window/form.h"
 
-#include <array>
 #include <optional>
 #include <stdexcept>
 #include <string_view>
 
 #include "core/baud.h"
-#include "core/delay.h"
+#include "core/design.h"
+#include "core/lists.h"
 #include "core/numbers.h"
-#include "core/texts.h"
 #include "window/layout.h"
 
 namespace delaysub::window {
@@ -32,17 +31,6 @@ constexpr int kFormulaBox = 3;
 constexpr int kTemplateBox = 4;
 constexpr int kFirstCrystal = 5;  // "12 MHz"
 
-constexpr std::array<std::string_view, 11> kCrystals = {"4 MHz",      "6 MHz",  "8 MHz",  "10 MHz",
-                                                        "11.0592MHz", "12 MHz", "16 MHz", "20 MHz",
-                                                        "22.1184MHz", "24 MHz", "32 MHz"};
-constexpr std::array<std::string_view, 12> kBauds = {"300",   "600",   "1200",  "2400",
-                                                     "4800",  "9600",  "14400", "19200",
-                                                     "28800", "33600", "57600", "115200"};
-
-// Formula and template texts by nesting depth.
-using TextOfCore = std::string_view (*)(const std::int16_t&);
-constexpr std::array<TextOfCore, 3> kFormulas = {core::FORM1, core::FORM2, core::FORM3};
-constexpr std::array<TextOfCore, 3> kTemplates = {core::PRG1, core::PRG2, core::PRG3};
 
 std::string initialText(std::string_view name, std::int16_t index = -1) {
   const auto row = findControl(name, index);
@@ -63,12 +51,6 @@ std::vector<std::string> captionsOf(std::string_view name) {
     captions[at] = row.text;
   }
   return captions;
-}
-
-// T in milliseconds as the delay box shows it: a plain division, whose 15
-// significant digits show every 32-bit T exactly.
-std::string millisecondsText(std::int32_t t) {
-  return core::decimalText(t / 1000.0);
 }
 
 std::string errorText(const std::vector<RunError>& errors) {
@@ -253,18 +235,18 @@ RunError DelaySubForm::Form_Load() {
 
 RunError DelaySubForm::Ini_Combo() {
   events.ran("Ini_Combo");
-  for (std::string_view crystal : kCrystals) {
+  for (std::string_view crystal : core::kCrystalList) {
     Combo0.addItem(crystal);
   }
   Combo0.setListIndex(kFirstCrystal);
-  for (std::string_view baud : kBauds) {
+  for (std::string_view baud : core::kBaudList) {
     Combo1.addItem(baud);
   }
   return RunError::None;
 }
 
 void DelaySubForm::readCrystal() {
-  state.Fosc = core::singleRound(core::readNumber(Combo0.text()));
+  state.Fosc = core::crystalFrequency(Combo0.text());
 }
 
 RunError DelaySubForm::followCrystal() {
@@ -307,12 +289,11 @@ RunError DelaySubForm::Option2_Click(std::int16_t index) {
   events.ran("Option2_Click");
   state.loop_type = index;
   // The nesting group clicks only its buttons 0..2, and Option0_Click passes
-  // on the last of them.
-  const auto depth = static_cast<std::size_t>(index);
-  // Each write recomputes the delay when it changes the box; a failing
-  // recomputation is reported and the template still follows the choice.
-  Text1(kFormulaBox).setText(kFormulas.at(depth)(state.cpu_type));
-  Text1(kTemplateBox).setText(kTemplates.at(depth)(state.cpu_type));
+  // on the last of them. Each write recomputes the delay when it changes the
+  // box; a failing recomputation is reported and the template still follows
+  // the choice.
+  Text1(kFormulaBox).setText(core::formulaOf(state.cpu_type, index));
+  Text1(kTemplateBox).setText(core::templateOf(state.cpu_type, index));
   return RunError::None;
 }
 
@@ -343,18 +324,8 @@ RunError DelaySubForm::Text1_Change(std::int16_t /*index*/) {
   state.X = seed.value;
   Label1(kHexLabel).setCaption(core::hexText(state.X));
 
-  core::Result<double> time;
-  if (state.cpu_type == 2) {
-    events.ran("W77E_T");
-    time = core::W77E_T(state.X, state.loop_type, state.Fosc);
-  } else {
-    events.ran("CALC_T");
-    time = core::CALC_T(state.X, state.loop_type, state.Fosc);
-  }
-  if (!time.ok()) {
-    return time.error;
-  }
-  const auto whole = core::roundToInt32(time.value);
+  events.ran(state.cpu_type == 2 ? "W77E_T" : "CALC_T");
+  const auto whole = core::delayOf(state.cpu_type, state.loop_type, state.Fosc, state.X);
   if (!whole.ok()) {
     return whole.error;
   }
@@ -366,9 +337,9 @@ RunError DelaySubForm::Text1_Change(std::int16_t /*index*/) {
 void DelaySubForm::showDelay() {
   const std::string& unit = Label1(kUnitLabel).caption();
   if (unit == kMicroseconds) {
-    Text1(kDelayBox).setText(core::integerText(state.T));
+    Text1(kDelayBox).setText(core::delayText(state.T, core::DelayUnit::Microseconds));
   } else if (unit == kMilliseconds) {
-    Text1(kDelayBox).setText(millisecondsText(state.T));
+    Text1(kDelayBox).setText(core::delayText(state.T, core::DelayUnit::Milliseconds));
   }
 }
 
@@ -382,10 +353,10 @@ RunError DelaySubForm::Label1_DblClick(std::int16_t index) {
   // formats in the new unit.
   if (unit.caption() == kMicroseconds) {
     unit.setCaption(kMilliseconds);
-    Text1(kDelayBox).setText(millisecondsText(state.T));
+    Text1(kDelayBox).setText(core::delayText(state.T, core::DelayUnit::Milliseconds));
   } else if (unit.caption() == kMilliseconds) {
     unit.setCaption(kMicroseconds);
-    Text1(kDelayBox).setText(core::integerText(state.T));
+    Text1(kDelayBox).setText(core::delayText(state.T, core::DelayUnit::Microseconds));
   }
   return RunError::None;
 }

@@ -1,0 +1,232 @@
+// The design tools: the nearest reload values, the seed for a wanted delay,
+// the window's delay texts and the template for one seed.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/design.h"
+#include "core/lists.h"
+
+namespace delaysub::core {
+namespace {
+
+struct ReloadCase {
+  const char* name;
+  std::int16_t cpu;
+  const char* crystal;
+  double baud;
+  int doubler;  // SMOD or U2X
+  const char* text;
+  double actual;
+  const char* error;
+  bool within;
+  bool best;
+};
+
+class NearestReload : public ::testing::TestWithParam<ReloadCase> {};
+
+TEST_P(NearestReload, TextRateErrorToleranceAndBest) {
+  const ReloadCase& c = GetParam();
+  const auto options = nearestReloads(c.cpu, crystalFrequency(c.crystal), c.baud);
+  ASSERT_EQ(options.size(), 2u);
+  const ReloadOption& o = options[static_cast<std::size_t>(c.doubler)];
+  EXPECT_EQ(o.doubler, c.doubler);
+  EXPECT_EQ(o.text, c.text);
+  EXPECT_NEAR(o.actualBaud, c.actual, 0.005);
+  EXPECT_EQ(percentText(o.errorPercent), c.error);
+  EXPECT_EQ(o.withinTolerance, c.within);
+  EXPECT_EQ(bestReload(options) == static_cast<std::size_t>(c.doubler), c.best);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    // At 11.0592 MHz SMOD 0 and 1 are equally exact for 9600: SMOD 0 is best.
+    Figures, NearestReload,
+    ::testing::Values(ReloadCase{"exact_11_0592", 0, "11.0592MHz", 9600, 0, "TH1 = 0FDH", 9600.00,
+                                 "+0.00 %", true, true},
+                      ReloadCase{"mcs51_12_4800_smod1", 0, "12 MHz", 4800, 1, "TH1 = 0F3H", 4807.69,
+                                 "+0.16 %", true, true},
+                      ReloadCase{"mcs51_12_9600_smod0", 0, "12 MHz", 9600, 0, "TH1 = 0FDH",
+                                 10416.67, "+8.51 %", false, false},
+                      ReloadCase{"mcs51_12_9600_smod1", 0, "12 MHz", 9600, 1, "TH1 = 0F9H", 8928.57,
+                                 "-6.99 %", false, true},
+                      ReloadCase{"w77e58_like_mcs51", 2, "12 MHz", 9600, 1, "TH1 = 0F9H", 8928.57,
+                                 "-6.99 %", false, true},
+                      ReloadCase{"avr_16_115200_u2x0", 1, "16 MHz", 115200, 0, "UBRR = 08H",
+                                 111111.11, "-3.55 %", false, false},
+                      ReloadCase{"avr_16_115200_u2x1", 1, "16 MHz", 115200, 1, "UBRR = 10H",
+                                 117647.06, "+2.12 %", false, true},
+                      ReloadCase{"avr_16_9600_u2x0", 1, "16 MHz", 9600, 0, "UBRR = 67H", 9615.38,
+                                 "+0.16 %", true, true},
+                      // Past the last reload value: the slowest rate is the nearest.
+                      ReloadCase{"avr_32_300_u2x0_whole_register", 1, "32 MHz", 300, 0,
+                                 "UBRR = FFFH", 488.28, "+62.76 %", false, true},
+                      ReloadCase{"mcs51_fastest", 0, "12 MHz", 1e9, 1, "TH1 = 0FFH", 62500.0,
+                                 "-99.99 %", false, true}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(NearestReload, NoOptionsWithoutARate) {
+  for (double baud : {0.0, -9600.0, double(NAN), double(INFINITY)}) {
+    EXPECT_TRUE(nearestReloads(0, 12.0f, baud).empty()) << baud;
+    EXPECT_TRUE(nearestReloads(1, 12.0f, baud).empty()) << baud;
+  }
+  EXPECT_TRUE(nearestReloads(3, 12.0f, 9600).empty());
+  EXPECT_FALSE(bestReload({}).has_value());
+}
+
+TEST(NearestReload, EqualErrorsGoToSmod0) {
+  // A zero crystal gives rate 0 everywhere: -100 % for both SMOD values.
+  const auto options = nearestReloads(0, 0.0f, 9600);
+  ASSERT_EQ(options.size(), 2u);
+  EXPECT_EQ(options[0].errorPercent, options[1].errorPercent);
+  EXPECT_EQ(bestReload(options), 0u);
+}
+
+TEST(BaudAnswer, WindowTextBesideTheOptions) {
+  const BaudAnswer a = baudAnswer(0, crystalFrequency("12 MHz"), "9600 bps", false);
+  EXPECT_EQ(a.wantedBaud, 9600);
+  ASSERT_TRUE(a.window.ok());
+  EXPECT_EQ(a.window.value, std::optional<std::string>("不可实现"));
+  EXPECT_EQ(a.best, 1u);
+  const BaudAnswer empty = baudAnswer(1, 16.0f, "", true);
+  EXPECT_EQ(empty.window.error, RunError::DivisionByZero);
+  EXPECT_TRUE(empty.options.empty());
+}
+
+TEST(BaudAnswer, TableHasEveryRateOfTheList) {
+  const auto rows = baudTable(0, crystalFrequency("11.0592MHz"));
+  ASSERT_EQ(rows.size(), kBaudList.size());
+  EXPECT_EQ(rows.front().wantedBaud, 300);
+  EXPECT_EQ(rows.back().wantedBaud, 115200);
+  EXPECT_EQ(*rows[5].window.value, "TH1 = 0FDH");                       // 9600, SMOD 0
+  EXPECT_EQ(rows[7].options[rows[7].best.value()].text, "TH1 = 0FDH");  // 19200 with SMOD 1
+  EXPECT_EQ(rows[7].best, 1u);
+}
+
+struct DepthCase {
+  std::int16_t cpu;
+  const char* crystal;
+  double target;
+  std::int16_t loop;
+  bool reachable;
+  std::int32_t minUs, maxUs, X, T;
+  const char* error;
+};
+
+class SeedForDelay : public ::testing::TestWithParam<DepthCase> {};
+
+TEST_P(SeedForDelay, NearestSeedAndRange) {
+  const DepthCase& c = GetParam();
+  const DepthSolution s = seedForDelay(c.cpu, c.loop, crystalFrequency(c.crystal), c.target);
+  EXPECT_EQ(s.error, RunError::None);
+  EXPECT_EQ(s.loop_type, c.loop);
+  EXPECT_EQ(s.minUs, c.minUs);
+  EXPECT_EQ(s.maxUs, c.maxUs);
+  ASSERT_EQ(s.reachable, c.reachable);
+  if (c.reachable) {
+    EXPECT_EQ(s.X, c.X);
+    EXPECT_EQ(s.T, c.T);
+    EXPECT_EQ(percentText(s.errorPercent), c.error);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Figures, SeedForDelay,
+    ::testing::Values(DepthCase{0, "12 MHz", 10000, 0, false, 6, 514, 0, 0, ""},
+                      DepthCase{0, "12 MHz", 10000, 1, true, 12, 66814, 97, 10092, "+0.92 %"},
+                      DepthCase{0, "12 MHz", 10000, 2, true, 18, 5789694, 27, 9742, "-2.58 %"},
+                      // AVR times with the 12-clock formulas, as the window does.
+                      DepthCase{1, "12 MHz", 10000, 1, true, 12, 66814, 97, 10092, "+0.92 %"},
+                      DepthCase{2, "12 MHz", 204, 0, true, 3, 342, 152, 204, "+0.00 %"},
+                      // At a range limit.
+                      DepthCase{0, "12 MHz", 514, 0, true, 6, 514, 255, 514, "+0.00 %"},
+                      DepthCase{0, "12 MHz", 6, 0, true, 6, 514, 1, 6, "+0.00 %"},
+                      // Two seeds equally near (204 and 206): the smaller.
+                      DepthCase{0, "12 MHz", 205, 0, true, 6, 514, 100, 204, "-0.49 %"}));
+
+TEST(SeedForDelay, BestDepthAndItsTies) {
+  std::vector<DepthSolution> all;
+  for (std::int16_t loop = 0; loop < 3; ++loop)
+    all.push_back(seedForDelay(0, loop, 12.0f, 10000));
+  EXPECT_EQ(bestDepth(all), 1u);
+  // 12 us is exact for single (X = 4) and double (X = 1): fewer loops win.
+  all.clear();
+  for (std::int16_t loop = 0; loop < 3; ++loop)
+    all.push_back(seedForDelay(0, loop, 12.0f, 12));
+  EXPECT_EQ(bestDepth(all), 0u);
+  EXPECT_FALSE(bestDepth({seedForDelay(0, 0, 12.0f, 1e9)}).has_value());
+}
+
+TEST(SeedForDelay, ACrystalTheWindowCannotUseIsAnError) {
+  EXPECT_EQ(seedForDelay(0, 0, 0.0f, 100).error, RunError::DivisionByZero);
+  EXPECT_EQ(seedForDelay(0, 2, 1e-6f, 100).error, RunError::Overflow);
+  EXPECT_FALSE(bestDepth({seedForDelay(0, 0, 0.0f, 100)}).has_value());
+}
+
+TEST(DelayOfSeedText, AsTheWindowShowsIt) {
+  struct Case {
+    std::int16_t cpu, loop;
+    const char* crystal;
+    const char* seed;
+    RunError error;
+    std::optional<std::int32_t> X;
+    const char* hex;
+    std::int32_t T;
+  };
+  const Case cases[] = {
+      {0, 0, "12 MHz", "100", RunError::None, 100, "64", 204},
+      {2, 2, "12 MHz", "&H64", RunError::None, 100, "64", 242668},
+      {1, 1, "11.0592MHz", "100", RunError::None, 100, "64", 11614},
+      {0, 2, "12 MHz", "1024", RunError::Overflow, 1024, "400", 0},
+      {0, 0, "", "7", RunError::DivisionByZero, 7, "7", 0},
+      {0, 0, "12", "1e10", RunError::Overflow, std::nullopt, "", 0},
+  };
+  for (const Case& c : cases) {
+    const SeedDelay d = delayOfSeedText(c.cpu, c.loop, crystalFrequency(c.crystal), c.seed);
+    EXPECT_EQ(d.error, c.error) << c.seed;
+    EXPECT_EQ(d.X, c.X) << c.seed;
+    EXPECT_EQ(d.seedHex, c.hex) << c.seed;
+    EXPECT_EQ(d.T, c.T) << c.seed;
+  }
+}
+
+TEST(DelayText, BothUnits) {
+  EXPECT_EQ(delayText(204, DelayUnit::Microseconds), "204");
+  EXPECT_EQ(delayText(204, DelayUnit::Milliseconds), " .204");
+  EXPECT_EQ(delayText(-6, DelayUnit::Milliseconds), "-.006");
+  EXPECT_EQ(delayText(10092, DelayUnit::Milliseconds), " 10.092");
+  EXPECT_EQ(unitCaption(DelayUnit::Milliseconds), "mS");
+}
+
+TEST(SeedLiteral, TwoDigitsAndAZeroBeforeALetter) {
+  const std::pair<std::uint8_t, const char*> cases[] = {{100, "#64H"}, {200, "#0C8H"}, {0, "#00H"},
+                                                        {10, "#0AH"},  {255, "#0FFH"}, {5, "#05H"}};
+  for (const auto& [X, literal] : cases)
+    EXPECT_EQ(seedLiteral(X), literal) << int(X);
+}
+
+TEST(SeededTemplate, CommentAndLiteral) {
+  const auto t = seededTemplate(0, 1, 12.0f, 100);
+  ASSERT_TRUE(t.ok());
+  EXPECT_EQ(t.value.substr(0, t.value.find("\r\n", t.value.find("\r\n") + 2)),
+            "; BYT_DLY = 64H (100): T = 10704 uS at 12 MHz, MCS-51, double loop\r\n"
+            "WAIT:    MOV     BYT_DLY,#64H");
+  EXPECT_EQ(t.value.find("#X"), std::string::npos);
+  EXPECT_FALSE(t.value.ends_with("\r\n"));
+
+  const auto w77 = seededTemplate(2, 0, crystalFrequency("11.0592MHz"), 0);
+  ASSERT_TRUE(w77.ok());
+  EXPECT_TRUE(
+      w77.value.starts_with("; BYT_DLY = 00H (0): T = 2 uS at 11.0592 MHz, W77E58, "
+                            "single loop (DJNZ from 0 makes 256 passes"));
+  EXPECT_NE(w77.value.find("WAIT:    MOV BYT_DLY,#00H\r\n"), std::string::npos);
+
+  EXPECT_EQ(seededTemplate(0, 0, 0.0f, 1).error, RunError::DivisionByZero);
+  EXPECT_EQ(seededTemplate(3, 0, 12.0f, 1).value, "");
+  EXPECT_EQ(seededTemplate(0, 3, 12.0f, 1).value, "");
+}
+
+}  // namespace
+}  // namespace delaysub::core
