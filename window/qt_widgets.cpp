@@ -1,5 +1,6 @@
 #include "window/qt_widgets.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -154,6 +155,25 @@ void MultiLineBox::setProgramText(const QString& text) {
   QTextCursor cursor(doc);
   cursor.setPosition(std::min(position, static_cast<int>(doc->characterCount() - 1)));
   setTextCursor(cursor);
+}
+
+void MultiLineBox::keyPressEvent(QKeyEvent* event) {
+  // Qt's text control answers Return in an empty paragraph whose format is
+  // not the default one by resetting that format (the way out of a list or a
+  // heading) instead of breaking the line. Every paragraph here carries the
+  // fixed line height, so the box breaks the line itself: a new paragraph
+  // with the same format. Shift+Return breaks it the same way, as the text
+  // knows only one kind of line break.
+  if (!isReadOnly() && (event == QKeySequence::InsertParagraphSeparator ||
+                        event == QKeySequence::InsertLineSeparator)) {
+    QTextCursor cursor = textCursor();
+    cursor.insertBlock();
+    setTextCursor(cursor);
+    ensureCursorVisible();
+    event->accept();
+    return;
+  }
+  QTextEdit::keyPressEvent(event);
 }
 
 void MultiLineBox::fixLineHeights() {

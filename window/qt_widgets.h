@@ -68,6 +68,9 @@ class MultiLineBox : public QTextEdit {
   // for instance) may bring paragraphs without it.
   void fixLineHeights();
 
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   int lineHeight_;
 };
