@@ -10,7 +10,7 @@ build_dir=${DELAYSUB_BUILD_DIR:-$here/build}
 packages=(
   g++ cmake make pkg-config git
   libgtest-dev clang-format
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
   fonts-wqy-zenhei
   xvfb xauth x11-apps x11-utils imagemagick
   dpkg-dev desktop-file-utils

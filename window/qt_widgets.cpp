@@ -1,6 +1,7 @@
 #include "window/qt_widgets.h"
 
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -174,6 +175,21 @@ void MultiLineBox::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QTextEdit::keyPressEvent(event);
+}
+
+bool MultiLineBox::canInsertFromMimeData(const QMimeData* source) const {
+  return source && source->hasText() && !source->text().isEmpty();
+}
+
+// Every paste (keys, context menu, middle click) and every drop arrives here.
+// Qt's own insertion compares the first offered format without checking that
+// there is one, and so crashes on the data of an X11 clipboard that has no
+// owner; the box inserts plain text, and only when there is some.
+void MultiLineBox::insertFromMimeData(const QMimeData* source) {
+  if (isReadOnly() || !canInsertFromMimeData(source))
+    return;
+  insertPlainText(source->text());
+  ensureCursorVisible();
 }
 
 void MultiLineBox::fixLineHeights() {
