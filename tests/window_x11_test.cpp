@@ -1,6 +1,7 @@
 // The window on an X server (Xvfb, the xcb platform): pasting and dropping
-// into every box whatever the clipboard holds, or when it has no owner at all.
-// The offscreen platform has no clipboard owners, so this needs a real server.
+// into every box whatever the clipboard holds, or when it has no owner at all,
+// and the hints that the window gives the window manager. The offscreen
+// platform has neither clipboard owners nor window properties.
 #include <poll.h>
 #include <xcb/xcb.h>
 
@@ -347,6 +348,59 @@ class X11WindowTest : public QObject {
              QString(expected + before).replace(u'\n', QStringLiteral("\r\n")));
     for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next())
       QCOMPARE(block.blockFormat().lineHeight(), qreal(DelaySubWindow::kLineHeight));
+  }
+
+  // The window is kept out of the task bar by a state that must be in place
+  // when the window is mapped, and is given once however often it is shown.
+  void windowStaysOutOfTheTaskBar() {
+    DelaySubWindow window;
+    const auto id = static_cast<xcb_window_t>(window.winId());
+    std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> connection(
+        xcb_connect(nullptr, nullptr), &xcb_disconnect);
+    xcb_connection_t* x = connection.get();
+    QVERIFY(!xcb_connection_has_error(x));
+    const xcb_atom_t state = internAtom(x, "_NET_WM_STATE");
+    const xcb_atom_t skipTaskBar = internAtom(x, "_NET_WM_STATE_SKIP_TASKBAR");
+    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_change_window_attributes(x, id, XCB_CW_EVENT_MASK, &mask);
+    free(xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr));  // applied now
+
+    // The events of the first show, in order: the state comes before the map.
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    free(xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr));
+    int stateAt = -1, mappedAt = -1;
+    for (int n = 0; xcb_generic_event_t* event = xcb_poll_for_event(x); ++n) {
+      const int type = event->response_type & 0x7f;
+      if (type == XCB_PROPERTY_NOTIFY &&
+          reinterpret_cast<xcb_property_notify_event_t*>(event)->atom == state && stateAt < 0) {
+        stateAt = n;
+      }
+      if (type == XCB_MAP_NOTIFY && mappedAt < 0)
+        mappedAt = n;
+      free(event);
+    }
+    QVERIFY(mappedAt >= 0);
+    QVERIFY(stateAt >= 0);
+    QVERIFY(stateAt < mappedAt);
+
+    const auto statesNow = [&] {
+      QList<xcb_atom_t> states;
+      std::unique_ptr<xcb_get_property_reply_t, decltype(&free)> reply(
+          xcb_get_property_reply(x, xcb_get_property(x, 0, id, state, XCB_ATOM_ATOM, 0, 64),
+                                 nullptr),
+          &free);
+      if (reply && reply->format == 32) {
+        const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
+        states = QList<xcb_atom_t>(atoms, atoms + reply->value_len);
+      }
+      return states;
+    };
+    QCOMPARE(statesNow().count(skipTaskBar), 1);
+    window.hide();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(statesNow().count(skipTaskBar), 1);
   }
 };
 
