@@ -16,13 +16,13 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${DELAYSUB_SAN_BUILD_DIR:-$here/build-asan}
 jobs=$(($(nproc) < 2 ? $(nproc) : 2))
-test_targets=(core_tests form_tests window_tests window_start_close)
+test_targets=(core_tests form_tests window_tests window_start_close window_x11_tests)
 
 # Any failure ends with one summary line.
 trap 'status=$?; ((status == 0)) || echo "Sanitizer build: FAILED (exit $status)"' EXIT
 
 # g++ brings the sanitizer runtimes (libasan, libubsan); Xvfb the X11 run.
-packages=(g++ cmake make libgtest-dev qt6-base-dev libgl-dev xvfb xauth)
+packages=(g++ cmake make libgtest-dev qt6-base-dev libgl-dev libxcb1-dev xvfb xauth)
 "$here/scripts/install_missing.sh" "${packages[@]}"
 
 sanitize="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
