@@ -167,6 +167,8 @@ void MultiLineBox::keyPressEvent(QKeyEvent* event) {
   // knows only one kind of line break.
   if (!isReadOnly() && (event == QKeySequence::InsertParagraphSeparator ||
                         event == QKeySequence::InsertLineSeparator)) {
+    // The text cursor leaves its place: repaint it there, as Qt does.
+    viewport()->update(cursorRect().adjusted(-4, -1, 4, 1));
     QTextCursor cursor = textCursor();
     cursor.insertBlock();
     setTextCursor(cursor);
