@@ -21,7 +21,7 @@ jobs=$(($(nproc) < 2 ? $(nproc) : 2))
 trap 'status=$?; ((status == 0)) || echo "Sanitizer build: FAILED (exit $status)"' EXIT
 
 # g++ brings the sanitizer runtimes (libasan, libubsan); Xvfb the X11 run.
-packages=(g++ cmake make libgtest-dev libcli11-dev nlohmann-json3-dev qt6-base-dev libgl-dev xvfb xauth)
+packages=(g++ cmake make libgtest-dev libcli11-dev nlohmann-json3-dev qt6-base-dev libgl-dev libxcb1-dev xvfb xauth)
 "$here/scripts/install_missing.sh" "${packages[@]}"
 
 cd "$here"

@@ -11,7 +11,7 @@ packages=(
   g++ cmake make pkg-config git
   libgtest-dev clang-format clang-tidy
   libcli11-dev nlohmann-json3-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
   fonts-wqy-zenhei
   xvfb xauth x11-apps x11-utils imagemagick
   dpkg-dev desktop-file-utils

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStyleOptionButton>
 #include <QTemporaryDir>
@@ -103,6 +104,25 @@ class WindowTest : public QObject {
     QTRY_VERIFY(!view->isVisible());
   }
 
+  enum Start { Emptied, Start, End, Selected };
+
+  // Types the keys one by one: "\n" is Return, "\r" Shift+Return, "\t" Enter
+  // on the keypad and "\b" Backspace.
+  static void typeKeys(QWidget* box, const QString& keys) {
+    for (QChar key : keys) {
+      if (key == u'\n')
+        QTest::keyClick(box, Qt::Key_Return);
+      else if (key == u'\r')
+        QTest::keyClick(box, Qt::Key_Return, Qt::ShiftModifier);
+      else if (key == u'\t')
+        QTest::keyClick(box, Qt::Key_Enter, Qt::KeypadModifier);
+      else if (key == u'\b')
+        QTest::keyClick(box, Qt::Key_Backspace);
+      else
+        QTest::keyClicks(box, QString(key));
+    }
+  }
+
   void retype(QLineEdit* edit, const QString& text) {
     edit->setFocus();
     edit->selectAll();
@@ -133,6 +153,15 @@ class WindowTest : public QObject {
       for (int x = 0; x < 32; ++x)
         colours.insert(icon.pixel(x, y));
     QVERIFY(colours.size() <= 16);
+  }
+
+  // On a platform without window manager hints (here offscreen) the window
+  // shows without a word.
+  void showsQuietly() {
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+    showWindow();
+    window_->hide();
+    showWindow();
   }
 
   void geometry_data() {
@@ -327,6 +356,106 @@ class WindowTest : public QObject {
     // The new line keeps the box's line height.
     QCOMPARE(box->document()->lastBlock().blockFormat().lineHeight(),
              qreal(DelaySubWindow::kLineHeight));
+  }
+
+  // The template box after typing into it, "\n" standing for Return, "\r"
+  // for Shift+Return, "\t" for Enter on the keypad and "\b" for Backspace;
+  // from an emptied box, from the start or the end of its text, or over all
+  // of it selected ("@" in the expected text stands for the text before).
+  void typingKeepsEveryLineBreak_data() {
+    QTest::addColumn<int>("start");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("two breaks, then x") << int(Emptied) << "\n\nx"
+                                        << "\n\nx";
+    QTest::newRow("x, two breaks, z") << int(Emptied) << "x\n\nz"
+                                      << "x\n\nz";
+    QTest::newRow("a, three breaks") << int(Emptied) << "a\n\n\n"
+                                     << "a\n\n\n";
+    QTest::newRow("one break alone") << int(Emptied) << "\n"
+                                     << "\n";
+    QTest::newRow("breaks only") << int(Emptied) << "\n\n\n\n"
+                                 << "\n\n\n\n";
+    QTest::newRow("one break between") << int(Emptied) << "x\ny"
+                                       << "x\ny";
+    QTest::newRow("Shift+Return") << int(Emptied) << "\r\rx\r"
+                                  << "\n\nx\n";
+    QTest::newRow("keypad Enter") << int(Emptied) << "\t\tx"
+                                  << "\n\nx";
+    QTest::newRow("break taken back") << int(Emptied) << "x\n\n\b"
+                                      << "x\n";
+    QTest::newRow("breaks at the start") << int(Start) << "\n\n"
+                                         << "\n\n@";
+    QTest::newRow("text at the start") << int(Start) << ";\n\n"
+                                       << ";\n\n@";
+    QTest::newRow("breaks at the end") << int(End) << "\n\n\n"
+                                       << "@\n\n\n";
+    QTest::newRow("text at the end") << int(End) << "\n\nNOP\n"
+                                     << "@\n\nNOP\n";
+    QTest::newRow("over a selection") << int(Selected) << "\n\n"
+                                      << "\n\n";
+  }
+  void typingKeepsEveryLineBreak() {
+    QFETCH(int, start);
+    QFETCH(QString, keys);
+    QFETCH(QString, expected);
+    showWindow();
+    auto& form = window_->form();
+    auto* box = widget<QTextEdit>("Text1", 4);
+    expected.replace(u'@', box->toPlainText());
+    box->setFocus();
+    if (start == Emptied) {
+      QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+      QTest::keyClick(box, Qt::Key_Delete);
+      QCOMPARE(box->toPlainText(), QString());
+    } else if (start == Selected) {
+      QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    } else {
+      QTest::keyClick(box, start == Start ? Qt::Key_Home : Qt::Key_End, Qt::ControlModifier);
+    }
+    const int before = ran_.Text1_Change;
+    // The cursor ends just after what was typed.
+    const QTextCursor at = box->textCursor();
+    const qsizetype cursorAfter = at.selectionStart() + expected.size() -
+                                  (box->toPlainText().size() - at.selectedText().size());
+    typeKeys(box, keys);
+    QCOMPARE(box->toPlainText(), expected);
+    QCOMPARE(QString::fromStdString(form.Text1(4).text()),
+             QString(expected).replace(QChar(u'\n'), QStringLiteral("\r\n")));
+    QCOMPARE(ran_.Text1_Change, before + int(keys.size()));
+    // Every line, the new ones too, keeps the box's line height.
+    for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next())
+      QCOMPARE(block.blockFormat().lineHeight(), qreal(DelaySubWindow::kLineHeight));
+    QCOMPARE(box->textCursor().position(), cursorAfter);
+  }
+
+  // The single-line boxes take the Return key as no character at all.
+  void typingIntoTheLineBoxes_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("index");
+    QTest::newRow("seed Text1(1)") << "Text1" << 1;
+    QTest::newRow("baud result Text2") << "Text2" << -1;
+    QTest::newRow("crystal Combo0") << "Combo0" << -1;
+    QTest::newRow("baud rate Combo1") << "Combo1" << -1;
+  }
+  void typingIntoTheLineBoxes() {
+    QFETCH(QString, name);
+    QFETCH(int, index);
+    showWindow();
+    QWidget* control = window_->control(name.toStdString(), index);
+    auto* combo = qobject_cast<QComboBox*>(control);
+    QLineEdit* edit = combo ? combo->lineEdit() : qobject_cast<QLineEdit*>(control);
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    typeKeys(edit, QStringLiteral("\n1\n\n2\r3\n"));
+    QCOMPARE(edit->text(), QStringLiteral("123"));
+    auto& form = window_->form();
+    const std::string held = name == "Text1"    ? form.Text1(index).text()
+                             : name == "Text2"  ? form.Text2.text()
+                             : name == "Combo0" ? form.Combo0.text()
+                                                : form.Combo1.text();
+    QCOMPARE(QString::fromStdString(held), QStringLiteral("123"));
   }
 
   void pickingListItems_data() {

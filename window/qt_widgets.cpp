@@ -1,5 +1,7 @@
 #include "window/qt_widgets.h"
 
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -154,6 +156,42 @@ void MultiLineBox::setProgramText(const QString& text) {
   QTextCursor cursor(doc);
   cursor.setPosition(std::min(position, static_cast<int>(doc->characterCount() - 1)));
   setTextCursor(cursor);
+}
+
+void MultiLineBox::keyPressEvent(QKeyEvent* event) {
+  // Qt's text control answers Return in an empty paragraph whose format is
+  // not the default one by resetting that format (the way out of a list or a
+  // heading) instead of breaking the line. Every paragraph here carries the
+  // fixed line height, so the box breaks the line itself: a new paragraph
+  // with the same format. Shift+Return breaks it the same way, as the text
+  // knows only one kind of line break.
+  if (!isReadOnly() && (event == QKeySequence::InsertParagraphSeparator ||
+                        event == QKeySequence::InsertLineSeparator)) {
+    // The text cursor leaves its place: repaint it there, as Qt does.
+    viewport()->update(cursorRect().adjusted(-4, -1, 4, 1));
+    QTextCursor cursor = textCursor();
+    cursor.insertBlock();
+    setTextCursor(cursor);
+    ensureCursorVisible();
+    event->accept();
+    return;
+  }
+  QTextEdit::keyPressEvent(event);
+}
+
+bool MultiLineBox::canInsertFromMimeData(const QMimeData* source) const {
+  return source && source->hasText() && !source->text().isEmpty();
+}
+
+// Every paste (keys, context menu, middle click) and every drop arrives here.
+// Qt's own insertion compares the first offered format without checking that
+// there is one, and so crashes on the data of an X11 clipboard that has no
+// owner; the box inserts plain text, and only when there is some.
+void MultiLineBox::insertFromMimeData(const QMimeData* source) {
+  if (isReadOnly() || !canInsertFromMimeData(source))
+    return;
+  insertPlainText(source->text());
+  ensureCursorVisible();
 }
 
 void MultiLineBox::fixLineHeights() {

@@ -57,7 +57,8 @@ class OptionButton : public QRadioButton {
 };
 
 // A plain-text box with no scroll bars that wraps long lines and gives every
-// line the same height, whatever the font's own line spacing.
+// line the same height, whatever the font's own line spacing. It takes plain
+// text only from a paste or a drop, and nothing when none is offered.
 class MultiLineBox : public QTextEdit {
  public:
   MultiLineBox(QWidget* parent, int lineHeight);
@@ -67,6 +68,11 @@ class MultiLineBox : public QTextEdit {
   // Gives every paragraph the fixed line height; a user's edit (a paste,
   // for instance) may bring paragraphs without it.
   void fixLineHeights();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  bool canInsertFromMimeData(const QMimeData* source) const override;
+  void insertFromMimeData(const QMimeData* source) override;
 
  private:
   int lineHeight_;

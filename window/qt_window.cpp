@@ -16,6 +16,7 @@
 #include <string>
 
 #include "window/qt_widgets.h"
+#include "window/qt_x11.h"
 
 namespace delaysub::window {
 
@@ -413,6 +414,10 @@ void DelaySubWindow::showErrorReport() {
 
 void DelaySubWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
+  // Shown by the program, not restored by the window manager: the native
+  // window exists and is not mapped yet, and may carry its hints.
+  if (!event->spontaneous())
+    keepOutOfTaskBar(this);
   if (shownOnce_)
     return;
   shownOnce_ = true;
