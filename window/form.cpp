@@ -31,7 +31,6 @@ constexpr int kFormulaBox = 3;
 constexpr int kTemplateBox = 4;
 constexpr int kFirstCrystal = 5;  // "12 MHz"
 
-
 std::string initialText(std::string_view name, std::int16_t index = -1) {
   const auto row = findControl(name, index);
   return row ? std::string(row->text) : std::string();
