@@ -148,7 +148,7 @@ Result<std::int32_t> delayOf(std::int16_t cpu_type, std::int16_t loop_type, floa
 }
 
 std::string_view unitCaption(DelayUnit unit) {
-  return unit == DelayUnit::Milliseconds ? "mS" : "uS";
+  return unit == DelayUnit::Milliseconds ? kMillisecondsCaption : kMicrosecondsCaption;
 }
 
 std::string delayText(std::int32_t T, DelayUnit unit) {

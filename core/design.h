@@ -42,7 +42,9 @@ Result<std::int32_t> delayOf(std::int16_t cpu_type, std::int16_t loop_type, floa
                              std::int32_t X);
 
 enum class DelayUnit { Microseconds, Milliseconds };
-// The unit label's caption: "uS" or "mS".
+// The unit label's captions.
+inline constexpr std::string_view kMicrosecondsCaption = "uS";
+inline constexpr std::string_view kMillisecondsCaption = "mS";
 std::string_view unitCaption(DelayUnit unit);
 // The delay box's text: "204" in microseconds, " .204" in milliseconds.
 std::string delayText(std::int32_t T, DelayUnit unit);

@@ -33,6 +33,7 @@
 #include "core/texts.h"
 #include "fuzz/fuzz_check.h"
 #include "window/form.h"
+#include "window/layout.h"
 #include "window/run_counts.h"
 
 namespace {
@@ -201,7 +202,7 @@ void checkInvariants(DelaySubForm& form, const window::RunCounts& ran,
   constexpr TextOfCore kFormulas[] = {core::FORM1, core::FORM2, core::FORM3};
   check(form.Text1(3).text() == kFormulas[s.loop_type](s.cpu_type));
   check(form.frame(4).visible() == (s.cpu_type != 1));
-  check(form.Label2(2).caption() == (s.cpu_type == 1 ? "UBBR初装值：" : "TH1 初装值："));
+  check(form.Label2(2).caption() == (s.cpu_type == 1 ? window::kUbrrCaption : window::kTh1Caption));
 
   // The shown crystal is the stored one.
   const float Fosc = core::singleRound(core::readNumber(form.Combo0.text()));

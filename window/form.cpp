@@ -14,10 +14,8 @@ namespace delaysub::window {
 
 namespace {
 
-constexpr std::string_view kMicroseconds = "uS";
-constexpr std::string_view kMilliseconds = "mS";
-constexpr std::string_view kTh1Caption = "TH1 初装值：";
-constexpr std::string_view kUbrrCaption = "UBBR初装值：";
+constexpr std::string_view kMicroseconds = core::kMicrosecondsCaption;
+constexpr std::string_view kMilliseconds = core::kMillisecondsCaption;
 constexpr std::string_view kErrorPrefix = "运行时错误 ";
 constexpr std::string_view kErrorColon = "：";
 constexpr std::string_view kErrorSeparator = "；";

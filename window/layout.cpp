@@ -38,7 +38,7 @@ constexpr std::array kTable = {
   // Baud-rate calculation.
   ControlSpec{"Label2", 0, K::Label, "Frame2", "波特率 Bps：", 120, 285, 1080, 180, kDarkBlue, kDefault, kAutoSize, "", -1, "Combo1"},
   ControlSpec{"Combo1", -1, K::ComboBox, "Frame2", "9600", 1200, 240, 1095, 300, kRed, kDefault, kNoFlags, "", 12},
-  ControlSpec{"Label2", 2, K::Label, "Frame2", "TH1 初装值：", 120, 640, 1080, 180, kDarkBlue, kDefault, kAutoSize, "", -1, "Text2"},
+  ControlSpec{"Label2", 2, K::Label, "Frame2", kTh1Caption, 120, 640, 1080, 180, kDarkBlue, kDefault, kAutoSize, "", -1, "Text2"},
   ControlSpec{"Text2", -1, K::TextBox, "Frame2", "", 1200, 600, 1095, 270, kRed, kDefault, kCentred, "", 13},
 
   // SMOD bit.

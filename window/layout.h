@@ -15,6 +15,9 @@ inline constexpr int kTwipsPerPixel = 15;  // at 96 dpi
 inline constexpr std::string_view kWindowCaption = "Quelp 延时计算";
 inline constexpr int kClientWidthTwips = 6930;
 inline constexpr int kClientHeightTwips = 4200;
+// The reload caption (Label2 index 2) for the 8051 cores and for AVR.
+inline constexpr std::string_view kTh1Caption = "TH1 初装值：";
+inline constexpr std::string_view kUbrrCaption = "UBBR初装值：";
 
 enum class Kind { Frame, Label, TextBox, ComboBox, OptionButton };
 
