@@ -101,10 +101,19 @@ class Control {
   std::int16_t index_;
 };
 
-class TextBox : public Control {
+// A control whose events the dispatcher runs.
+class EventControl : public Control {
+ protected:
+  EventControl(EventDispatcher& events, std::string name, std::int16_t index)
+      : Control(std::move(name), index), events_(events) {}
+
+  EventDispatcher& events_;
+};
+
+class TextBox : public EventControl {
  public:
   TextBox(EventDispatcher& events, std::string name, std::int16_t index, std::string text = {})
-      : Control(std::move(name), index), events_(events), text_(std::move(text)) {}
+      : EventControl(events, std::move(name), index), text_(std::move(text)) {}
 
   const std::string& text() const { return text_; }
   // A program write or a user edit: replaces the text and raises Change when
@@ -114,14 +123,13 @@ class TextBox : public Control {
   std::function<RunError(std::int16_t)> onChange;
 
  private:
-  EventDispatcher& events_;
   std::string text_;
 };
 
-class Label : public Control {
+class Label : public EventControl {
  public:
   Label(EventDispatcher& events, std::string name, std::int16_t index, std::string caption = {})
-      : Control(std::move(name), index), events_(events), caption_(std::move(caption)) {}
+      : EventControl(events, std::move(name), index), caption_(std::move(caption)) {}
 
   const std::string& caption() const { return caption_; }
   void setCaption(std::string_view caption);  // raises nothing
@@ -130,14 +138,13 @@ class Label : public Control {
   std::function<RunError(std::int16_t)> onDblClick;
 
  private:
-  EventDispatcher& events_;
   std::string caption_;
 };
 
-class ComboBox : public Control {
+class ComboBox : public EventControl {
  public:
   ComboBox(EventDispatcher& events, std::string name, std::string text = {})
-      : Control(std::move(name), -1), events_(events), text_(std::move(text)) {}
+      : EventControl(events, std::move(name), -1), text_(std::move(text)) {}
 
   const std::string& text() const { return text_; }
   const std::vector<std::string>& items() const { return items_; }
@@ -155,17 +162,16 @@ class ComboBox : public Control {
   std::function<RunError()> onChange;
 
  private:
-  EventDispatcher& events_;
   std::string text_;
   std::vector<std::string> items_;
   int listIndex_ = -1;
 };
 
 // The option buttons of one frame: at most one is selected.
-class OptionGroup : public Control {
+class OptionGroup : public EventControl {
  public:
   OptionGroup(EventDispatcher& events, std::string name, std::vector<std::string> captions)
-      : Control(std::move(name), -1), events_(events), captions_(std::move(captions)) {}
+      : EventControl(events, std::move(name), -1), captions_(std::move(captions)) {}
 
   const std::vector<std::string>& captions() const { return captions_; }
   int size() const { return static_cast<int>(captions_.size()); }
@@ -182,7 +188,6 @@ class OptionGroup : public Control {
   std::function<RunError(std::int16_t)> onClick;
 
  private:
-  EventDispatcher& events_;
   std::vector<std::string> captions_;
   int selected_ = -1;
 };
