@@ -44,9 +44,10 @@ fi
 
 work=$(mktemp -d)
 installed_by_us=0
-xvfb_pid=
+# shellcheck source=scripts/xvfb.sh
+. "$here/scripts/xvfb.sh"
 cleanup() {
-  [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+  stop_xvfb
   if ((installed_by_us)) && dpkg-query -W delaysub >/dev/null 2>&1; then
     "${sudo_cmd[@]}" apt-get remove --purge -y -qq delaysub >/dev/null 2>&1 || true
   fi
@@ -196,29 +197,16 @@ check "the copyright file is machine-readable and holds the MIT licence of LICEN
 # ---- the program starts and shows its window, silently --------------------------
 shows_window() {  # shows_window PROGRAM
   local program=$1 rt disp id pid i out err shot="$work/screen.png" ok=1
+  local DISPLAY="${DISPLAY:-}"  # this function's own display
   rt=$(mktemp -d "$work/runtime.XXXX")
   chmod 700 "$rt"
-  # A display of our own: Xvfb picks a free number and writes it to fd 3.
-  : >"$work/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-  xvfb_pid=$!
-  for ((i = 0; i < 100; i++)); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-  done
-  disp=:$(tr -d '[:space:]' <"$work/display")
+  start_xvfb 1024x768x24 || return 1
+  disp=$DISPLAY
   env -u WAYLAND_DISPLAY DISPLAY="$disp" XDG_RUNTIME_DIR="$rt" QT_QPA_PLATFORM=xcb \
     "$program" >"$work/stdout" 2>"$work/stderr" &
   pid=$!
-  id=
-  for ((i = 0; i < 100; i++)); do
-    id=$(DISPLAY="$disp" xwininfo -root -tree 2>/dev/null |
-         grep -F "\"$caption\": (\"delaysub\" \"delaysub\")" | awk '{print $1}' | head -1) || true
-    [ -n "$id" ] && DISPLAY="$disp" xwininfo -id "$id" | grep -q 'IsViewable' && break
-    id=
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
+  # The program's own window: its title and its class.
+  id=$(find_window "$caption\": (\"delaysub\" \"delaysub\")" "$pid") || id=
   if [ -z "$id" ]; then
     echo "no window titled \"$caption\" appeared"; ok=0
   else
@@ -238,9 +226,7 @@ shows_window() {  # shows_window PROGRAM
     echo "the program ended by itself"; ok=0
   fi
   wait "$pid" 2>/dev/null || true
-  kill "$xvfb_pid" 2>/dev/null || true
-  wait "$xvfb_pid" 2>/dev/null || true
-  xvfb_pid=
+  stop_xvfb
   out=$(cat "$work/stdout")
   err=$(cat "$work/stderr")
   [ -z "$out" ] || { echo "it wrote to stdout:"; echo "$out"; ok=0; }

@@ -9,13 +9,8 @@ out=${1:?usage: screenshot.sh OUT.png}
 program="$build_dir/app/delaysub"
 [ -x "$program" ] || { echo "screenshot.sh: $program is not built" >&2; exit 1; }
 
-# A free display number: no lock file and no socket.
-display=99
-while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do
-  display=$((display + 1))
-done
-
-xvfb_pid=""
+# shellcheck source=scripts/xvfb.sh
+. "$here/scripts/xvfb.sh"
 app_pid=""
 cleanup() {
   set +e
@@ -23,22 +18,11 @@ cleanup() {
     kill "$app_pid" 2>/dev/null
     wait "$app_pid" 2>/dev/null
   fi
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
-  fi
+  stop_xvfb
   return 0
 }
 trap cleanup EXIT
-
-Xvfb ":$display" -screen 0 800x600x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$display"
-for _ in $(seq 50); do
-  xdpyinfo >/dev/null 2>&1 && break
-  kill -0 "$xvfb_pid" 2>/dev/null || { echo "screenshot.sh: Xvfb did not start" >&2; exit 1; }
-  sleep 0.1
-done
+start_xvfb || exit 1
 
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
   XDG_RUNTIME_DIR=$(mktemp -d)
@@ -48,16 +32,12 @@ env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$program" &
 app_pid=$!
 
 # Wait (at most 10 s) until the window is mapped, then let it paint.
-title="Quelp"
-for _ in $(seq 100); do
-  xwininfo -root -tree 2>/dev/null | grep -q "\"$title" && break
-  kill -0 "$app_pid" 2>/dev/null || { echo "screenshot.sh: the program ended early" >&2; exit 1; }
-  sleep 0.1
-done
+find_window "Quelp" "$app_pid" >/dev/null ||
+  { echo "screenshot.sh: no window appeared (or the program ended early)" >&2; exit 1; }
 sleep 1
 
 mkdir -p "$(dirname "$out")"
-import -display ":$display" -window root "$out"
+import -window root "$out"
 # Without a window manager the window sits on a black root: keep the window.
 mogrify -trim +repage "$out"
 echo "Screenshot: $out"
