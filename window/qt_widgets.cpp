@@ -138,8 +138,16 @@ MultiLineBox::MultiLineBox(QWidget* parent, int lineHeight)
   QTextFrameFormat root = document()->rootFrame()->frameFormat();
   root.setTopMargin(3);
   document()->rootFrame()->setFrameFormat(root);
-  new UnderscoreLift(this);
+  underscores_ = new UnderscoreLift(this);
   fixLineHeights();
+}
+
+bool MultiLineBox::event(QEvent* event) {
+  // On a screen of another scale a device pixel is another fraction of a
+  // pixel of the layout.
+  if (event->type() == QEvent::ScreenChangeInternal)
+    underscores_->rehighlight();
+  return QTextEdit::event(event);
 }
 
 void MultiLineBox::setProgramText(const QString& text) {

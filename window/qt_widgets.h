@@ -11,6 +11,8 @@
 #include <QTextEdit>
 #include <functional>
 
+class QSyntaxHighlighter;
+
 namespace delaysub::window {
 
 // A frame whose border runs through the middle of its caption, so that the
@@ -57,7 +59,8 @@ class OptionButton : public QRadioButton {
 };
 
 // A plain-text box with no scroll bars that wraps long lines and gives every
-// line the same height, whatever the font's own line spacing.
+// line the same height, whatever the font's own line spacing. Its
+// underscores sit right under the capitals, clear of the line below.
 class MultiLineBox : public QTextEdit {
  public:
   MultiLineBox(QWidget* parent, int lineHeight);
@@ -68,8 +71,12 @@ class MultiLineBox : public QTextEdit {
   // for instance) may bring paragraphs without it.
   void fixLineHeights();
 
+ protected:
+  bool event(QEvent* event) override;
+
  private:
   int lineHeight_;
+  QSyntaxHighlighter* underscores_ = nullptr;
 };
 
 }  // namespace delaysub::window
