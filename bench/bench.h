@@ -15,6 +15,9 @@ inline constexpr int kWindowHeight = 280;
 // CLOCK_MONOTONIC in nanoseconds: one clock for the parent and its children.
 long long monotonicNs();
 
+// A "Name:   123 kB" line of a /proc/.../status file, in KiB (-1 when missing).
+long statusKiB(const std::string& file, const std::string& name);
+
 // Median and 99th percentile (nearest rank) of a set of samples.
 struct Summary {
   double median = 0;
@@ -62,6 +65,26 @@ struct ResponseRow {
 // Needs a QApplication. samples: timed repeats per action and variant.
 // Empty when an input did not reach its handler (why goes to standard error).
 std::vector<ResponseRow> measureResponse(int samples);
+
+// One program started from outside: from its spawn until the X server maps
+// its window, and its resident set settleMs after that (medians).
+struct OutsideRow {
+  std::string name;
+  std::vector<std::string> command;
+  double startMs = 0;
+  double rssKiB = 0;
+  double fileKiB = 0;  // the part of the resident set that maps files
+};
+// Needs an X display (DISPLAY). The programs take turns, the order rotating
+// every round, after one unrecorded start of each. False when a program did
+// not start or map a window (why goes to standard error).
+bool measureOutside(std::vector<OutsideRow>& rows, int rounds, int settleMs);
+// Window mode: "bare" (an empty window of the calculator's size) or "label"
+// (the same with one label in the calculator's font), shown until it is
+// closed or terminated.
+int runWindow(const std::string& mode, int argc, char* argv[]);
+// The full path of a program found on PATH, or "".
+std::string programOnPath(const std::string& name);
 
 // Calculations per second of the core alone.
 struct CoreRow {

@@ -34,17 +34,6 @@ namespace {
 
 constexpr int kChildTimeoutMs = 30000;
 
-// A "Name:   123 kB" line of /proc/self/status, in KiB (-1 when missing).
-long statusKiB(const std::string& name) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(name, 0) == 0 && line.size() > name.size() && line[name.size()] == ':')
-      return std::stol(line.substr(name.size() + 1));
-  }
-  return -1;
-}
-
 // Waits for the first paint event of the top-level window. The paint event is
 // the first of the frame (the children follow it, then the frame is flushed
 // to the display); a call queued from it runs once that whole frame is done.
@@ -64,8 +53,8 @@ class FirstFrame : public QObject {
           this,
           [this] {
             paintNs = monotonicNs();
-            rssKiB = statusKiB("VmRSS");
-            anonKiB = statusKiB("RssAnon");
+            rssKiB = statusKiB("/proc/self/status", "VmRSS");
+            anonKiB = statusKiB("/proc/self/status", "RssAnon");
             QCoreApplication::quit();
           },
           Qt::QueuedConnection);
@@ -79,6 +68,16 @@ class FirstFrame : public QObject {
 };
 
 }  // namespace
+
+long statusKiB(const std::string& file, const std::string& name) {
+  std::ifstream status(file);
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind(name, 0) == 0 && line.size() > name.size() && line[name.size()] == ':')
+      return std::stol(line.substr(name.size() + 1));
+  }
+  return -1;
+}
 
 long long monotonicNs() {
   timespec now{};

@@ -3,8 +3,9 @@
 // and memory (fresh child processes), response to user input (real widget
 // events), and the calculation core alone. scripts/bench.sh builds and runs it.
 //
-//   delaysub_bench [--starts N] [--samples N] [--core-rounds N]
+//   delaysub_bench [--starts N] [--samples N] [--core-rounds N] [--rounds N]
 //   delaysub_bench --child delaysub|bare|label   (one start, used by the run)
+//   delaysub_bench --window bare|label           (a window shown until closed)
 #include <unistd.h>
 
 #include <QApplication>
@@ -43,11 +44,18 @@ namespace {
 constexpr double kStartRatioLimit = 1.15;
 constexpr double kMemoryLimitMiB = 4.0;
 constexpr double kResponseLimitUs = 100.0;
+// From outside, against the window with one label in the calculator's font.
+constexpr double kOutsideStartRatioLimit = 1.10;
+constexpr double kOutsideMemoryLimitMiB = 1.0;
+constexpr int kSettleMs = 300;  // from the mapped window to the resident set
+// Peer calculators, started when they are installed.
+constexpr const char* kPeers[] = {"galculator", "speedcrunch", "gnome-calculator", "kcalc"};
 
 struct Options {
   int starts = 21;
   int samples = 2000;
   int coreRounds = 7;
+  int rounds = 14;  // starts from outside of each program
 };
 
 std::string selfPath() {
@@ -63,9 +71,12 @@ bool parse(int argc, char* argv[], Options& options) {
     int* target = arg == "--starts"        ? &options.starts
                   : arg == "--samples"     ? &options.samples
                   : arg == "--core-rounds" ? &options.coreRounds
+                  : arg == "--rounds"      ? &options.rounds
                                            : nullptr;
     if (!target || i + 1 >= argc || std::atoi(argv[i + 1]) < 1) {
-      std::fprintf(stderr, "usage: delaysub_bench [--starts N] [--samples N] [--core-rounds N]\n");
+      std::fprintf(stderr,
+                   "usage: delaysub_bench [--starts N] [--samples N] [--core-rounds N] "
+                   "[--rounds N]\n");
       return false;
     }
     *target = std::atoi(argv[++i]);
@@ -103,6 +114,22 @@ int run(const Options& options, int argc, char* argv[]) {
   };
   const std::vector<double> mainMed = medians(mainMs), execMed = medians(execMs);
   const std::vector<double> rssMedKiB = medians(rssKiB), anonMedKiB = medians(anonKiB);
+
+  // From outside, on the X display: the program itself, the two plain
+  // windows, and the peers that are installed.
+  std::vector<OutsideRow> outside;
+  const bool onX = std::getenv("DISPLAY") && qEnvironmentVariable("QT_QPA_PLATFORM") != "offscreen";
+  if (onX) {
+    outside.push_back({"DelaySUB", {DELAYSUB_PROGRAM}});
+    outside.push_back({"one-label window", {self, "--window", "label"}});
+    outside.push_back({"empty window", {self, "--window", "bare"}});
+    for (const char* peer : kPeers) {
+      if (const std::string path = programOnPath(peer); !path.empty())
+        outside.push_back({peer, {path}});
+    }
+    if (!measureOutside(outside, options.rounds, kSettleMs))
+      return 1;
+  }
 
   // Response: the window as the program shows it.
   QApplication app(argc, argv);
@@ -150,6 +177,36 @@ int run(const Options& options, int argc, char* argv[]) {
     }
   }
 
+  if (onX) {
+    const OutsideRow& mine = outside[0];
+    const OutsideRow& label = outside[1];
+    std::printf(
+        "\nFrom outside: process spawn -> window mapped by the X server, and the resident set\n"
+        "%d ms later; %d starts of each program, taking turns; medians\n",
+        kSettleMs, options.rounds);
+    std::printf("  %-22s %10s %12s %12s\n", "Program", "start", "resident", "of it files");
+    for (const OutsideRow& row : outside) {
+      std::printf("  %-22s %7.1f ms %8.1f MiB %8.1f MiB\n", row.name.c_str(), row.startMs,
+                  row.rssKiB / 1024.0, row.fileKiB / 1024.0);
+    }
+    const double ratio = mine.startMs / label.startMs;
+    const double extra = (mine.rssKiB - label.rssKiB) / 1024.0;
+    std::printf("%-40s %10.2fx  %-22s %s\n", "  start against the one-label window", ratio,
+                "<= 1.10x", verdict(ratio <= kOutsideStartRatioLimit));
+    std::printf("%-40s %+7.1f MiB  %-22s %s\n", "  memory against the one-label window", extra,
+                "<= +1 MiB", verdict(extra <= kOutsideMemoryLimitMiB));
+    for (std::size_t i = 3; i < outside.size(); ++i) {
+      const std::string label2 = "  start against " + outside[i].name;
+      std::printf("%-40s %10.2fx  %-22s %s\n", label2.c_str(), mine.startMs / outside[i].startMs,
+                  "< 1x (ahead)", verdict(mine.startMs < outside[i].startMs));
+    }
+    if (outside.size() == 3)
+      std::printf("  no peer calculator installed (galculator, speedcrunch, ...): none compared\n");
+  } else {
+    std::printf(
+        "\nFrom outside: skipped (needs an X display; bench.sh starts Xvfb when installed)\n");
+  }
+
   std::printf("\nFor information\n");
   std::printf("%-40s %7.1f ms %7.1f ms %10.2fx\n", "Start: process spawn -> first frame",
               execMed[0], execMed[1], execMed[0] / execMed[1]);
@@ -189,6 +246,8 @@ int main(int argc, char* argv[]) {
   const long long mainNs = delaysub::bench::monotonicNs();
   if (argc == 3 && std::strcmp(argv[1], "--child") == 0)
     return delaysub::bench::runChild(argv[2], mainNs, argc, argv);
+  if (argc == 3 && std::strcmp(argv[1], "--window") == 0)
+    return delaysub::bench::runWindow(argv[2], argc, argv);
   delaysub::bench::Options options;
   if (!delaysub::bench::parse(argc, argv, options))
     return 2;

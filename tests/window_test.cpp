@@ -12,12 +12,16 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTextLayout>
+#include <algorithm>
+#include <climits>
+#include <cmath>
 #include <memory>
 
 #include "window/qt_widgets.h"
@@ -66,6 +70,95 @@ int laidOutLines(QTextEdit* box) {
   int lines = 0;
   for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next())
     lines += block.layout()->lineCount();
+  return lines;
+}
+
+// Rows (device pixels of the box's viewport) that hold the ink of the given
+// document ranges when the rest of the text is drawn transparent.
+struct Ink {
+  int top = INT_MAX;
+  int bottom = -1;
+  bool empty() const { return bottom < 0; }
+};
+using Ranges = QList<QPair<int, int>>;  // start, length
+
+// The box's viewport as the window draws it: at the viewport's place in the
+// window, which need not start on a whole device pixel at every scale.
+QImage viewportImage(QTextEdit* box) {
+  QWidget* window = box->window();
+  const QImage whole = window->grab().toImage();
+  const qreal ratio = whole.devicePixelRatio();
+  const QRect area(box->viewport()->mapTo(window, QPoint(0, 0)), box->viewport()->size());
+  const int left = int(std::ceil(area.left() * ratio)), top = int(std::ceil(area.top() * ratio));
+  const int right = int(std::floor((area.right() + 1) * ratio));
+  const int bottom = int(std::floor((area.bottom() + 1) * ratio));
+  return whole.copy(left, top, right - left, bottom - top);
+}
+
+Ink inkOf(QTextEdit* box, const Ranges& shown) {
+  // The box's own formats are put back afterwards; the box reports nothing.
+  const QSignalBlocker blocker(box);
+  QTextDocument* doc = box->document();
+  QList<QPair<QPair<int, int>, QTextCharFormat>> saved;
+  for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
+    for (auto it = block.begin(); !it.atEnd(); ++it)
+      saved.append(
+          {{it.fragment().position(), it.fragment().length()}, it.fragment().charFormat()});
+  auto format = [doc](int start, int length, const QTextCharFormat& charFormat) {
+    QTextCursor cursor(doc);
+    cursor.setPosition(start);
+    cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+    cursor.setCharFormat(charFormat);
+  };
+  QTextCharFormat clear;
+  clear.setForeground(QColor(Qt::transparent));
+  format(0, doc->characterCount() - 1, clear);
+  // What the box shows without text (its background, and at some scales a
+  // fraction of its border), then with the ranges' text.
+  const QImage blank = viewportImage(box);
+  for (const auto& [start, length] : shown)
+    format(start, length, QTextCharFormat());
+  const QImage image = viewportImage(box);
+  for (const auto& [range, charFormat] : saved)
+    format(range.first, range.second, charFormat);
+  Ink ink;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (image.pixel(x, y) != blank.pixel(x, y)) {
+        ink.top = std::min(ink.top, y);
+        ink.bottom = std::max(ink.bottom, y);
+        break;
+      }
+    }
+  }
+  return ink;
+}
+
+// The laid-out lines of a box: document ranges of their characters, and
+// of their capitals and underscores alone.
+struct BoxLine {
+  QString text;
+  Ranges all, capitals, underscores;
+};
+
+QList<BoxLine> boxLines(QTextEdit* box) {
+  QList<BoxLine> lines;
+  for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next()) {
+    for (int i = 0; i < block.layout()->lineCount(); ++i) {
+      const QTextLine line = block.layout()->lineAt(i);
+      BoxLine entry;
+      entry.text = block.text().mid(line.textStart(), line.textLength());
+      const int start = block.position() + line.textStart();
+      entry.all.append({start, line.textLength()});
+      for (int c = 0; c < entry.text.size(); ++c) {
+        if (entry.text[c].isUpper())
+          entry.capitals.append({start + c, 1});
+        else if (entry.text[c] == u'_')
+          entry.underscores.append({start + c, 1});
+      }
+      lines.append(entry);
+    }
+  }
   return lines;
 }
 
@@ -667,6 +760,109 @@ class WindowTest : public QObject {
       const QTextLine line = block.layout()->lineAt(0);
       for (int column = 0; column < block.length() - 1 && column < 30; ++column)
         QCOMPARE(line.cursorToX(column) - line.cursorToX(0), 6.0 * column);
+    }
+  }
+
+  // Each line of the formula and template boxes reads as its own, at any
+  // scale: the ink of one line lies wholly above the next line's, an
+  // underscore sits nearer the capitals of its own line than those of the
+  // next, and the last line shows whole. Run at several QT_SCALE_FACTOR.
+  void linesReadAsTheirOwn_data() {
+    QTest::addColumn<int>("core");
+    QTest::addColumn<int>("nesting");
+    QTest::addColumn<int>("box");
+    QTest::addColumn<bool>("everyCharacter");
+    const char* cores[] = {"MCS-51", "AVR", "W77E58"};
+    for (int core = 0; core < 3; ++core)
+      for (int nesting = 0; nesting < 3; ++nesting)
+        for (int box : {3, 4})
+          QTest::addRow("%s loop %d %s", cores[core], nesting + 1,
+                        box == 3 ? "formula" : "template")
+              << core << nesting << box << false;
+    QTest::newRow("every character, formula") << 0 << 2 << 3 << true;
+    QTest::newRow("every character, template") << 0 << 2 << 4 << true;
+  }
+  void linesReadAsTheirOwn() {
+    QFETCH(int, core);
+    QFETCH(int, nesting);
+    QFETCH(int, box);
+    QFETCH(bool, everyCharacter);
+    showWindow();
+    QTest::mouseClick(widget("Option0", core), Qt::LeftButton);
+    QTest::mouseClick(widget("Option2", nesting), Qt::LeftButton);
+    auto* edit = widget<QTextEdit>("Text1", box);
+    if (everyCharacter) {
+      const int rows = box == 3 ? 2 : 13;
+      // Every character of every formula and template on every line, as
+      // many lines as the box holds, each line as wide as it allows.
+      QString used;
+      auto& form = window_->form();
+      for (int c = 0; c < 3; ++c) {
+        for (int n = 0; n < 3; ++n) {
+          QTest::mouseClick(widget("Option0", c), Qt::LeftButton);
+          QTest::mouseClick(widget("Option2", n), Qt::LeftButton);
+          for (int b : {3, 4})
+            for (QChar ch : QString::fromStdString(form.Text1(b).text()))
+              if (ch.unicode() > u' ' && !used.contains(ch))
+                used += ch;
+        }
+      }
+      std::sort(used.begin(), used.end());
+      const int width = 30;  // characters that fit a line of either box
+      QStringList lines;
+      for (int i = 0; lines.size() < rows; i += width)
+        lines.append(used.mid(i % used.size(), width).leftJustified(width, u'_'));
+      form.Text1(box).setText(lines.join(QStringLiteral("\r\n")).toStdString());
+      QCOMPARE(laidOutLines(edit), rows);
+    }
+    const QList<BoxLine> lines = boxLines(edit);
+    QList<Ink> inks;
+    for (const BoxLine& line : lines)
+      inks.append(inkOf(edit, line.all));
+    const int viewportRows = viewportImage(edit).height();
+    Ink previous;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+      const Ink& ink = inks[i];
+      if (lines[i].text.trimmed().isEmpty()) {
+        QVERIFY(ink.empty());
+        continue;
+      }
+      QVERIFY2(!ink.empty(), qPrintable(lines[i].text));
+      QVERIFY2(ink.top > 0 && ink.bottom < viewportRows - 1,
+               qPrintable(QStringLiteral("line %1 '%2' rows %3..%4 of %5")
+                              .arg(i)
+                              .arg(lines[i].text)
+                              .arg(ink.top)
+                              .arg(ink.bottom)
+                              .arg(viewportRows)));
+      QVERIFY2(previous.empty() || previous.bottom < ink.top,
+               qPrintable(QStringLiteral("line %1 '%2' rows %3..%4 meet the line above, down to %5")
+                              .arg(i)
+                              .arg(lines[i].text)
+                              .arg(ink.top)
+                              .arg(ink.bottom)
+                              .arg(previous.bottom)));
+      previous = ink;
+    }
+    // Underscores: the blank rows above them, to their own capitals, are
+    // fewer than those below them, to the next line's capitals.
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+      if (lines[i].underscores.isEmpty() || lines[i].capitals.isEmpty() ||
+          lines[i + 1].capitals.isEmpty()) {
+        continue;
+      }
+      const Ink own = inkOf(edit, lines[i].capitals);
+      const Ink bar = inkOf(edit, lines[i].underscores);
+      const Ink next = inkOf(edit, lines[i + 1].capitals);
+      const int above = bar.top - own.bottom - 1;
+      const int below = next.top - bar.bottom - 1;
+      QVERIFY2(above >= 0 && above < below,
+               qPrintable(QStringLiteral("line %1 '%2': %3 blank rows above the underscore, "
+                                         "%4 below it")
+                              .arg(i)
+                              .arg(lines[i].text)
+                              .arg(above)
+                              .arg(below)));
     }
   }
 

@@ -5,8 +5,10 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QSyntaxHighlighter>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QTextLayout>
 #include <algorithm>
 
@@ -46,6 +48,28 @@ bool documentTextOf(const QString& plain, QString& text) {
   }
   return true;
 }
+
+// Draws every underscore of a box one device pixel row higher than the font
+// does, right under the capitals. The font draws it two pixels below the
+// baseline, and in lines only as high as the font it then sits as near the
+// capitals of the next line as those of its own (or nearer), reading as a
+// bar over the next line.
+class UnderscoreLift : public QSyntaxHighlighter {
+ public:
+  explicit UnderscoreLift(QTextEdit* box) : QSyntaxHighlighter(box->document()), box_(box) {}
+
+ protected:
+  void highlightBlock(const QString& text) override {
+    const qreal lift = 1.0 / box_->devicePixelRatioF();  // one device pixel
+    QTextCharFormat lifted;
+    lifted.setBaselineOffset(100.0 * lift / QFontMetricsF(box_->font()).height());
+    for (qsizetype i = text.indexOf(u'_'); i >= 0; i = text.indexOf(u'_', i + 1))
+      setFormat(static_cast<int>(i), 1, lifted);
+  }
+
+ private:
+  QTextEdit* box_;
+};
 
 }  // namespace
 
@@ -110,7 +134,22 @@ MultiLineBox::MultiLineBox(QWidget* parent, int lineHeight)
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setTabChangesFocus(true);
   document()->setDocumentMargin(2);
+  // One pixel more above the first line: the tallest glyphs (brackets)
+  // reach above the top of their line, and at 125 % and 150 % they would
+  // touch the box's border.
+  QTextFrameFormat root = document()->rootFrame()->frameFormat();
+  root.setTopMargin(3);
+  document()->rootFrame()->setFrameFormat(root);
+  underscores_ = new UnderscoreLift(this);
   fixLineHeights();
+}
+
+bool MultiLineBox::event(QEvent* event) {
+  // On a screen of another scale a device pixel is another fraction of a
+  // pixel of the layout.
+  if (event->type() == QEvent::ScreenChangeInternal)
+    underscores_->rehighlight();
+  return QTextEdit::event(event);
 }
 
 void MultiLineBox::setProgramText(const QString& text) {

@@ -11,6 +11,8 @@
 #include <QTextEdit>
 #include <functional>
 
+class QSyntaxHighlighter;
+
 namespace delaysub::window {
 
 // A frame whose border runs through the middle of its caption, so that the
@@ -57,8 +59,9 @@ class OptionButton : public QRadioButton {
 };
 
 // A plain-text box with no scroll bars that wraps long lines and gives every
-// line the same height, whatever the font's own line spacing. It takes plain
-// text only from a paste or a drop, and nothing when none is offered.
+// line the same height, whatever the font's own line spacing. Its
+// underscores sit right under the capitals, clear of the line below. It takes
+// plain text only from a paste or a drop, and nothing when none is offered.
 class MultiLineBox : public QTextEdit {
  public:
   MultiLineBox(QWidget* parent, int lineHeight);
@@ -70,12 +73,14 @@ class MultiLineBox : public QTextEdit {
   void fixLineHeights();
 
  protected:
+  bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   bool canInsertFromMimeData(const QMimeData* source) const override;
   void insertFromMimeData(const QMimeData* source) override;
 
  private:
   int lineHeight_;
+  QSyntaxHighlighter* underscores_ = nullptr;
 };
 
 }  // namespace delaysub::window
