@@ -38,7 +38,7 @@ Result<float> baudInThousands(std::string_view baudText) {
 }
 
 // Timer-1 reload of the 8051 cores: v = 256 - 2^SMOD * Fosc * 10^3 / (bk * 384).
-Text th1Text(float Fosc, std::string_view baudText, bool smod0Selected) {
+Text th1Result(float Fosc, std::string_view baudText, bool smod0Selected) {
   const Result<float> bk = baudInThousands(baudText);
   if (!bk.ok()) {
     return failure(bk.error);
@@ -61,12 +61,11 @@ Text th1Text(float Fosc, std::string_view baudText, bool smod0Selected) {
   if (std::floor(whole) != whole || whole < 0.0 || whole > 255.0) {
     return shows(std::string(kNotAchievable));
   }
-  const std::string hex = hexText(static_cast<std::int32_t>(whole));
-  return shows(std::string(kTh1Prefix) + hex + std::string(kHexSuffix));
+  return shows(th1Text(static_cast<std::int32_t>(whole)));
 }
 
 // AVR: UBRR = 10^3 * Fosc / 16 / bk - 1, rounded to a 32-bit integer.
-Text ubrrText(float Fosc, std::string_view baudText) {
+Text ubrrResult(float Fosc, std::string_view baudText) {
   const Result<float> bk = baudInThousands(baudText);
   if (!bk.ok()) {
     return failure(bk.error);
@@ -86,27 +85,38 @@ Text ubrrText(float Fosc, std::string_view baudText) {
   if (u.value < 0 || u.value > kUbrrMax) {
     return shows(std::string(kNotAchievable));
   }
+  return shows(ubrrText(u.value));
+}
+
+}  // namespace
+
+std::string th1Text(std::int32_t th1) {
+  std::string text(kTh1Prefix);
+  text.append(hexText(th1));
+  text.append(kHexSuffix);
+  return text;
+}
+
+std::string ubrrText(std::int32_t ubrr) {
   // At least two digits. Appended, not inserted: see decimalText.
-  const std::string hex = hexText(u.value);
+  const std::string hex = hexText(ubrr);
   std::string text(kUbrrPrefix);
   if (hex.size() < 2) {
     text.push_back('0');
   }
   text.append(hex);
   text.append(kHexSuffix);
-  return shows(std::move(text));
+  return text;
 }
-
-}  // namespace
 
 Result<std::optional<std::string>> BPS_TEXT(const std::int16_t& cpu_type, float Fosc,
                                             std::string_view baudText, bool smod0Selected) {
   switch (cpu_type) {
     case 0:
     case 2:
-      return th1Text(Fosc, baudText, smod0Selected);
+      return th1Result(Fosc, baudText, smod0Selected);
     case 1:
-      return ubrrText(Fosc, baudText);
+      return ubrrResult(Fosc, baudText);
     default:
       return Text::success(std::nullopt);
   }

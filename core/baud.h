@@ -21,6 +21,11 @@ namespace delaysub::core {
 // Errors: DivisionByZero / Overflow from the guarded floating steps (an empty
 // or zero baud text, for example), Overflow when the AVR value is outside the
 // 32-bit range.
+// The result box's text of a whole reload value: "TH1 = 0F9H" (TH1 in
+// 0..255), "UBRR = 67H" (at least two hex digits).
+std::string th1Text(std::int32_t th1);
+std::string ubrrText(std::int32_t ubrr);
+
 Result<std::optional<std::string>> BPS_TEXT(const std::int16_t& cpu_type, float Fosc,
                                             std::string_view baudText, bool smod0Selected);
 

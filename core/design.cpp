@@ -31,19 +31,6 @@ double errorPercentOf(double actual, double wanted) {
   return (actual - wanted) * 100.0 / wanted;
 }
 
-std::string th1Text(std::int32_t th1) {
-  return std::string(kTh1Prefix) + hexText(th1) + std::string(kHexSuffix);
-}
-
-// At least two digits, as the result box shows UBRR.
-std::string ubrrText(std::int32_t ubrr) {
-  std::string hex = hexText(ubrr);
-  if (hex.size() < 2) {
-    hex.insert(0, "0");
-  }
-  return std::string(kUbrrPrefix) + hex + std::string(kHexSuffix);
-}
-
 // Among the whole numbers first..last, the one whose value(i) is nearest the
 // target; ties to the smaller one.
 template <class Value>
@@ -292,14 +279,16 @@ std::string percentText(double percent) {
 }
 
 std::string seedLiteral(std::uint8_t X) {
-  std::string hex = hexText(X);
-  if (hex.size() < 2) {
-    hex.insert(0, "0");
+  // Two digits at least, and a 0 before a leading letter. Appended, not
+  // inserted: g++ 12 warns falsely on inserting at -O3.
+  const std::string hex = hexText(X);
+  std::string literal("#");
+  if (hex.size() < 2 || hex[0] >= 'A') {
+    literal.push_back('0');
   }
-  if (hex[0] >= 'A') {
-    hex.insert(0, "0");
-  }
-  return "#" + hex + "H";
+  literal.append(hex);
+  literal.push_back('H');
+  return literal;
 }
 
 Result<std::string> seededTemplate(std::int16_t cpu_type, std::int16_t loop_type, float Fosc,
