@@ -73,8 +73,9 @@ long statusKiB(const std::string& file, const std::string& name) {
   std::ifstream status(file);
   std::string line;
   while (std::getline(status, line)) {
-    if (line.rfind(name, 0) == 0 && line.size() > name.size() && line[name.size()] == ':')
+    if (line.rfind(name, 0) == 0 && line.size() > name.size() && line[name.size()] == ':') {
       return std::stol(line.substr(name.size() + 1));
+    }
   }
   return -1;
 }
@@ -99,8 +100,9 @@ int runChild(const std::string& mode, long long mainNs, int argc, char* argv[]) 
     window = std::make_unique<window::DelaySubWindow>();
   } else {
     // The empty window; "label" adds one line of text in the window's font.
-    if (mode == "label")
+    if (mode == "label") {
       QApplication::setFont(window::DelaySubWindow::windowFont());
+    }
     window = std::make_unique<QWidget>();
     window->setFixedSize(kWindowWidth, kWindowHeight);
     if (mode == "label") {
@@ -113,8 +115,9 @@ int runChild(const std::string& mode, long long mainNs, int argc, char* argv[]) 
   // A window that never paints ends the child (and the run) with an error.
   QTimer::singleShot(kChildTimeoutMs, &app, &QCoreApplication::quit);
   const int status = QApplication::exec();
-  if (status != 0 || frame.paintNs == 0)
+  if (status != 0 || frame.paintNs == 0) {
     return status != 0 ? status : 1;
+  }
   std::printf("main_ns=%lld paint_ns=%lld rss_kib=%ld anon_kib=%ld width=%d height=%d\n", mainNs,
               frame.paintNs, frame.rssKiB, frame.anonKiB, window->width(), window->height());
   std::fflush(stdout);

@@ -33,8 +33,9 @@ double oneRound(const Call& call, double seconds) {
   std::size_t calls = 0;
   long long now = start;
   while (now < stop) {
-    for (std::size_t i = 0; i < kBatch; ++i)
+    for (std::size_t i = 0; i < kBatch; ++i) {
       call(calls + i);
+    }
     calls += kBatch;
     now = monotonicNs();
   }
@@ -45,8 +46,9 @@ template <class Call>
 double callsPerSecond(const Call& call, int rounds, double seconds) {
   std::vector<double> rates;
   oneRound(call, seconds / 4);  // warm-up
-  for (int r = 0; r < rounds; ++r)
+  for (int r = 0; r < rounds; ++r) {
     rates.push_back(oneRound(call, seconds));
+  }
   return summarize(std::move(rates)).median;
 }
 

@@ -27,8 +27,9 @@ namespace delaysub::bench {
 Summary summarize(std::vector<double> samples) {
   Summary summary;
   summary.count = samples.size();
-  if (samples.empty())
+  if (samples.empty()) {
     return summary;
+  }
   std::sort(samples.begin(), samples.end());
   const std::size_t n = samples.size();
   summary.median = n % 2 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2.0;
@@ -96,10 +97,12 @@ int run(const Options& options, int argc, char* argv[]) {
     for (int k = 0; k < kModes; ++k) {
       const int m = (k + std::max(round, 0)) % kModes;
       StartSample sample;
-      if (!spawnChild(self, modes[m], sample))
+      if (!spawnChild(self, modes[m], sample)) {
         return 1;
-      if (round < 0)
+      }
+      if (round < 0) {
         continue;
+      }
       mainMs[m].push_back(sample.mainToPaintMs);
       execMs[m].push_back(sample.execToPaintMs);
       rssKiB[m].push_back(sample.rssKiB);
@@ -108,8 +111,9 @@ int run(const Options& options, int argc, char* argv[]) {
   }
   auto medians = [](const std::vector<double>* samples) {
     std::vector<double> m;
-    for (int k = 0; k < kModes; ++k)
+    for (int k = 0; k < kModes; ++k) {
       m.push_back(summarize(samples[k]).median);
+    }
     return m;
   };
   const std::vector<double> mainMed = medians(mainMs), execMed = medians(execMs);
@@ -124,11 +128,13 @@ int run(const Options& options, int argc, char* argv[]) {
     outside.push_back({"one-label window", {self, "--window", "label"}});
     outside.push_back({"empty window", {self, "--window", "bare"}});
     for (const char* peer : kPeers) {
-      if (const std::string path = programOnPath(peer); !path.empty())
+      if (const std::string path = programOnPath(peer); !path.empty()) {
         outside.push_back({peer, {path}});
+      }
     }
-    if (!measureOutside(outside, options.rounds, kSettleMs))
+    if (!measureOutside(outside, options.rounds, kSettleMs)) {
       return 1;
+    }
   }
 
   // Response: the window as the program shows it.
@@ -136,8 +142,9 @@ int run(const Options& options, int argc, char* argv[]) {
   QApplication::setWindowIcon(window::DelaySubWindow::programIcon());
   QApplication::setFont(window::DelaySubWindow::windowFont());
   const std::vector<ResponseRow> response = measureResponse(options.samples);
-  if (response.empty())
+  if (response.empty()) {
     return 1;
+  }
   const std::string platform = QGuiApplication::platformName().toStdString();
 
   const std::vector<CoreRow> core = measureCore(options.coreRounds, 0.3);
@@ -200,8 +207,9 @@ int run(const Options& options, int argc, char* argv[]) {
       std::printf("%-40s %10.2fx  %-22s %s\n", label2.c_str(), mine.startMs / outside[i].startMs,
                   "< 1x (ahead)", verdict(mine.startMs < outside[i].startMs));
     }
-    if (outside.size() == 3)
+    if (outside.size() == 3) {
       std::printf("  no peer calculator installed (galculator, speedcrunch, ...): none compared\n");
+    }
   } else {
     std::printf(
         "\nFrom outside: skipped (needs an X display; bench.sh starts Xvfb when installed)\n");
@@ -231,8 +239,9 @@ int run(const Options& options, int argc, char* argv[]) {
   }
 
   std::printf("\n%-40s %14s\n", "Core alone, median of rounds", "calls/second");
-  for (const CoreRow& row : core)
+  for (const CoreRow& row : core) {
     std::printf("  %-38s %14.0f\n", row.computation.c_str(), row.callsPerSecond);
+  }
 
   std::printf("\nTargets: %s\n", met ? "all PASS" : "some MISS (see above)");
   return 0;
@@ -244,12 +253,15 @@ int run(const Options& options, int argc, char* argv[]) {
 
 int main(int argc, char* argv[]) {
   const long long mainNs = delaysub::bench::monotonicNs();
-  if (argc == 3 && std::strcmp(argv[1], "--child") == 0)
+  if (argc == 3 && std::strcmp(argv[1], "--child") == 0) {
     return delaysub::bench::runChild(argv[2], mainNs, argc, argv);
-  if (argc == 3 && std::strcmp(argv[1], "--window") == 0)
+  }
+  if (argc == 3 && std::strcmp(argv[1], "--window") == 0) {
     return delaysub::bench::runWindow(argv[2], argc, argv);
+  }
   delaysub::bench::Options options;
-  if (!delaysub::bench::parse(argc, argv, options))
+  if (!delaysub::bench::parse(argc, argv, options)) {
     return 2;
+  }
   return delaysub::bench::run(options, argc, argv);
 }

@@ -44,11 +44,13 @@ class Display {
   Display() {
     int screenNumber = 0;
     connection_ = xcb_connect(nullptr, &screenNumber);
-    if (xcb_connection_has_error(connection_))
+    if (xcb_connection_has_error(connection_)) {
       return;
+    }
     xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection_));
-    for (int i = 0; i < screenNumber; ++i)
+    for (int i = 0; i < screenNumber; ++i) {
       xcb_screen_next(&screens);
+    }
     root_ = screens.data->root;
     const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &mask);
@@ -80,12 +82,14 @@ class Display {
         const xcb_window_t window =
             mapped ? reinterpret_cast<xcb_map_notify_event_t*>(event)->window : 0;
         std::free(event);
-        if (mapped && ownerOf(window) == pid)
+        if (mapped && ownerOf(window) == pid) {
           return now;
+        }
       }
       const long long left = (deadline - monotonicNs()) / 1000000;
-      if (left <= 0 || xcb_connection_has_error(connection_))
+      if (left <= 0 || xcb_connection_has_error(connection_)) {
         return 0;
+      }
       poll(&fd, 1, static_cast<int>(left));
     }
   }
@@ -96,8 +100,9 @@ class Display {
         connection_, xcb_get_property(connection_, 0, window, pidAtom_, XCB_ATOM_CARDINAL, 0, 1),
         nullptr);
     pid_t owner = 0;
-    if (reply && xcb_get_property_value_length(reply) == 4)
+    if (reply && xcb_get_property_value_length(reply) == 4) {
       owner = static_cast<pid_t>(*static_cast<std::uint32_t*>(xcb_get_property_value(reply)));
+    }
     std::free(reply);
     return owner;
   }
@@ -116,8 +121,9 @@ pid_t spawnQuiet(const std::vector<std::string>& command) {
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
   std::vector<std::string> args = command;
   std::vector<char*> argv;
-  for (std::string& arg : args)
+  for (std::string& arg : args) {
     argv.push_back(arg.data());
+  }
   argv.push_back(nullptr);
   pid_t pid = 0;
   const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
@@ -140,8 +146,9 @@ std::string programOnPath(const std::string& name) {
   for (std::size_t start = 0; start <= dirs.size();) {
     const std::size_t end = std::min(dirs.find(':', start), dirs.size());
     const std::string candidate = dirs.substr(start, end - start) + "/" + name;
-    if (end > start && access(candidate.c_str(), X_OK) == 0)
+    if (end > start && access(candidate.c_str(), X_OK) == 0) {
       return candidate;
+    }
     start = end + 1;
   }
   return {};
@@ -153,8 +160,9 @@ int runWindow(const std::string& mode, int argc, char* argv[]) {
     return 2;
   }
   QApplication app(argc, argv);
-  if (mode == "label")
+  if (mode == "label") {
     QApplication::setFont(window::DelaySubWindow::windowFont());
+  }
   QWidget window;
   window.setFixedSize(kWindowWidth, kWindowHeight);
   if (mode == "label") {
@@ -191,8 +199,9 @@ bool measureOutside(std::vector<OutsideRow>& rows, int rounds, int settleMs) {
       std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));
       const long rss = processKiB(pid, "VmRSS"), file = processKiB(pid, "RssFile");
       stop(pid);
-      if (round < 0)
+      if (round < 0) {
         continue;
+      }
       startMs[m].push_back(static_cast<double>(mapNs - spawnNs) / 1e6);
       rssKiB[m].push_back(static_cast<double>(rss));
       fileKiB[m].push_back(static_cast<double>(file));

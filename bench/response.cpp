@@ -89,10 +89,11 @@ class BareWindow : public QWidget {
 
 // Types a 0 at the end of the box, or deletes the last character with Backspace.
 void keystroke(QLineEdit* box, bool type) {
-  if (type)
+  if (type) {
     QTest::keyClick(box, Qt::Key_0, Qt::NoModifier);
-  else
+  } else {
     QTest::keyClick(box, Qt::Key_Backspace);
+  }
 }
 
 void focusAtEnd(QLineEdit* box) {
@@ -112,8 +113,9 @@ Connections probeButtons(const std::array<QAbstractButton*, 3>& buttons, const P
   for (QAbstractButton* button : buttons) {
     connections.push_back(
         QObject::connect(button, &QAbstractButton::toggled, button, [probe](bool checked) {
-          if (checked)
+          if (checked) {
             probe();
+          }
         }));
   }
   return connections;
@@ -186,8 +188,9 @@ class PaintCounter : public QObject {
 
  protected:
   bool eventFilter(QObject* /*watched*/, QEvent* event) override {
-    if (event->type() == QEvent::Paint)
+    if (event->type() == QEvent::Paint) {
       ++paints;
+    }
     return false;
   }
 };
@@ -200,8 +203,9 @@ void showAndSettle(QWidget& window) {
   window.show();
   window.activateWindow();
   (void)QTest::qWaitForWindowExposed(&window, 5000);
-  for (int i = 0; i < 20; ++i)
+  for (int i = 0; i < 20; ++i) {
     drainEvents();
+  }
 }
 
 struct Timed {
@@ -227,8 +231,9 @@ bool timeOnWindow(const Action& action, Widgets& widgets, DelaySubForm* form, in
   long long paints = 0;
   // Counts the handler runs from here on (DelaySUB only).
   window::RunCounter ran;
-  if (form)
+  if (form) {
     form->events.subscribe(ran);
+  }
   bool ok = true;
   for (int i = 0; i < warmUp + samples && ok; ++i) {
     const long long paints0 = counter.paints;
@@ -246,8 +251,9 @@ bool timeOnWindow(const Action& action, Widgets& widgets, DelaySubForm* form, in
       paints += counter.paints - paints0;
     }
   }
-  for (const QMetaObject::Connection& probe : probes)
+  for (const QMetaObject::Connection& probe : probes) {
     QObject::disconnect(probe);
+  }
   qApp->removeEventFilter(&counter);
   // Every input must have reached its handler, or the timing means nothing.
   int handled = warmUp + samples;
@@ -287,8 +293,9 @@ std::vector<ResponseRow> measureResponse(int samples) {
       const long long start = monotonicNs();
       action.onForm(form, i);
       const long long end = monotonicNs();
-      if (i >= warmUp)
+      if (i >= warmUp) {
         times.push_back(static_cast<double>(end - start) / 1e3);
+      }
     }
     row.formAlone = summarize(std::move(times));
     rows.push_back(row);
@@ -303,8 +310,9 @@ std::vector<ResponseRow> measureResponse(int samples) {
     Widgets widgets = widgetsOf(window);
     for (std::size_t a = 0; a < std::size(kActions); ++a) {
       Timed timed;
-      if (!timeOnWindow(kActions[a], widgets, &window.form(), warmUp, samples, timed))
+      if (!timeOnWindow(kActions[a], widgets, &window.form(), warmUp, samples, timed)) {
         return {};
+      }
       rows[a].window = timed.chain;
       rows[a].repainted = timed.whole;
       rows[a].paintsPerAction = timed.paints;
@@ -315,8 +323,9 @@ std::vector<ResponseRow> measureResponse(int samples) {
     showAndSettle(bare);
     for (std::size_t a = 0; a < std::size(kActions); ++a) {
       Timed timed;
-      if (!timeOnWindow(kActions[a], bare.widgets(), nullptr, warmUp, samples, timed))
+      if (!timeOnWindow(kActions[a], bare.widgets(), nullptr, warmUp, samples, timed)) {
         return {};
+      }
       rows[a].bare = timed.chain;
       rows[a].bareRepainted = timed.whole;
       rows[a].barePaintsPerAction = timed.paints;

@@ -1,4 +1,4 @@
-// What both fuzz targets share: the invariant check (a broken invariant names
+// What the fuzz targets share: the invariant check (a broken invariant names
 // its file and line and aborts, so that libFuzzer keeps the input that broke
 // it) and the test for a hexadecimal text.
 #pragma once

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Checks that every C++ source under version control is formatted with the
-# committed .clang-format, and that the files listed in braced below keep
+# committed .clang-format, and that every one keeps
 # braces around every if, else, for, while and do body (the committed
 # .clang-tidy; clang-format 14 cannot insert braces). Prints the files that
 # differ and fails on them. Fix them with:
 #   clang-format -i <file>
-#   clang-tidy --fix <file> -- -xc++ -std=c++20 -I. -Itests
+#   clang-tidy --fix-errors <file> -- -xc++ -std=c++20 -fPIC -I. -Itests $(pkg-config --cflags Qt6Widgets Qt6Test)
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$here"
@@ -25,17 +25,13 @@ if ((${#bad[@]})); then
   exit 1
 fi
 
-# The files that keep the brace rule, by path prefix. The Qt window code,
-# the app, the benchmark and the window tests join once they are braced.
-braced=(core/ fuzz/ tests/core_ tests/form_ window/controls. window/form. window/layout. window/run_counts.)
+# Every file keeps the brace rule. clang-tidy reads each as clang 14 compiles
+# it, so the files that need what only a build makes (moc output, the
+# program's path) are left to the compiler's eye.
+unchecked=(tests/window_test.cpp tests/window_x11_test.cpp bench/main.cpp)
 tidy=()
 for f in "${files[@]}"; do
-  for prefix in "${braced[@]}"; do
-    if [[ $f == "$prefix"* ]]; then
-      tidy+=("$f")
-      break
-    fi
-  done
+  [[ " ${unchecked[*]} " == *" $f "* ]] || tidy+=("$f")
 done
 if ! command -v clang-tidy >/dev/null; then
   echo "clang-tidy is missing (scripts/setup.sh installs it)" >&2
@@ -43,7 +39,8 @@ if ! command -v clang-tidy >/dev/null; then
 fi
 jobs=$(($(nproc) < 2 ? $(nproc) : 2))
 mapfile -t unbraced < <(printf '%s\0' "${tidy[@]}" | xargs -0 -n1 -P"$jobs" sh -c \
-  'clang-tidy --quiet "$0" -- -xc++ -std=c++20 -I. -Itests >/dev/null 2>&1 || echo "$0"')
+  'clang-tidy --quiet "$1" -- -xc++ -std=c++20 -fPIC -I. -Itests $0 >/dev/null 2>&1 || echo "$1"' \
+  "$(pkg-config --cflags Qt6Widgets Qt6Test)")
 if ((${#unbraced[@]})); then
   echo "Statement bodies without braces (run clang-tidy --fix on them, see above):" >&2
   printf '  %s\n' "${unbraced[@]}" >&2

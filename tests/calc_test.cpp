@@ -47,10 +47,11 @@ TEST_P(Figures, ThroughTheJson) {
   const Answer r = calc(args);
   ASSERT_EQ(r.status, kExitOk) << r.err;
   const Json value = r.json().at(Json::json_pointer(f.field));
-  if (f.expected.is_number_float())
+  if (f.expected.is_number_float()) {
     EXPECT_NEAR(value.get<double>(), f.expected.get<double>(), 0.005) << f.field;
-  else
+  } else {
     EXPECT_EQ(value, f.expected) << f.field;
+  }
 }
 
 const std::vector<std::string> k11_9600 = {"baud",       "--core", "mcs51", "--crystal",
@@ -233,10 +234,11 @@ struct Crystal {
 void setUp(window::DelaySubForm& f, std::int16_t cpu, const Crystal& crystal) {
   window::test_support::start(f);
   f.Option0.select(cpu);
-  if (crystal.listIndex >= 0)
+  if (crystal.listIndex >= 0) {
     f.Combo0.setListIndex(crystal.listIndex);
-  else
+  } else {
     window::test_support::typeInto(f.Combo0, crystal.typed);
+  }
 }
 
 // The window's report for the error that delaysub-calc names in its JSON.
@@ -247,8 +249,9 @@ std::string windowReport(const Json& error) {
 }
 
 std::string lf(std::string text) {
-  for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;)
+  for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) {
     text.erase(at, 1);
+  }
   return text;
 }
 
@@ -266,8 +269,9 @@ TEST_P(AgreesWithTheWindow, DelaySeedFormulaAndTemplate) {
   window::DelaySubForm f;
   setUp(f, in.cpu, in.crystal);
   f.Option2.select(in.loop);
-  if (in.ms)
+  if (in.ms) {
     f.Label1(6).doubleClick();
+  }
   window::test_support::typeInto(f.Text1(1), in.seed);
 
   const std::string cpu = kCoreNames[in.cpu];

@@ -148,13 +148,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SeedForDelay, BestDepthAndItsTies) {
   std::vector<DepthSolution> all;
-  for (std::int16_t loop = 0; loop < 3; ++loop)
+  for (std::int16_t loop = 0; loop < 3; ++loop) {
     all.push_back(seedForDelay(0, loop, 12.0f, 10000));
+  }
   EXPECT_EQ(bestDepth(all), 1u);
   // 12 us is exact for single (X = 4) and double (X = 1): fewer loops win.
   all.clear();
-  for (std::int16_t loop = 0; loop < 3; ++loop)
+  for (std::int16_t loop = 0; loop < 3; ++loop) {
     all.push_back(seedForDelay(0, loop, 12.0f, 12));
+  }
   EXPECT_EQ(bestDepth(all), 0u);
   EXPECT_FALSE(bestDepth({seedForDelay(0, 0, 12.0f, 1e9)}).has_value());
 }
@@ -203,8 +205,9 @@ TEST(DelayText, BothUnits) {
 TEST(SeedLiteral, TwoDigitsAndAZeroBeforeALetter) {
   const std::pair<std::uint8_t, const char*> cases[] = {{100, "#64H"}, {200, "#0C8H"}, {0, "#00H"},
                                                         {10, "#0AH"},  {255, "#0FFH"}, {5, "#05H"}};
-  for (const auto& [X, literal] : cases)
+  for (const auto& [X, literal] : cases) {
     EXPECT_EQ(seedLiteral(X), literal) << int(X);
+  }
 }
 
 TEST(SeededTemplate, CommentAndLiteral) {

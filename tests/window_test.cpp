@@ -50,26 +50,33 @@ QString textOf(const ControlSpec& row) {
 }
 
 QString visibleText(QWidget* widget) {
-  if (auto* label = qobject_cast<QLabel*>(widget))
+  if (auto* label = qobject_cast<QLabel*>(widget)) {
     return label->text();
-  if (auto* button = qobject_cast<QRadioButton*>(widget))
+  }
+  if (auto* button = qobject_cast<QRadioButton*>(widget)) {
     return button->text();
-  if (auto* frame = qobject_cast<QGroupBox*>(widget))
+  }
+  if (auto* frame = qobject_cast<QGroupBox*>(widget)) {
     return frame->title();
-  if (auto* line = qobject_cast<QLineEdit*>(widget))
+  }
+  if (auto* line = qobject_cast<QLineEdit*>(widget)) {
     return line->text();
-  if (auto* combo = qobject_cast<QComboBox*>(widget))
+  }
+  if (auto* combo = qobject_cast<QComboBox*>(widget)) {
     return combo->currentText();
-  if (auto* box = qobject_cast<QTextEdit*>(widget))
+  }
+  if (auto* box = qobject_cast<QTextEdit*>(widget)) {
     return box->toPlainText();
+  }
   return {};
 }
 
 // Lines that a multi-line box lays its text out in.
 int laidOutLines(QTextEdit* box) {
   int lines = 0;
-  for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next())
+  for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next()) {
     lines += block.layout()->lineCount();
+  }
   return lines;
 }
 
@@ -100,10 +107,12 @@ Ink inkOf(QTextEdit* box, const Ranges& shown) {
   const QSignalBlocker blocker(box);
   QTextDocument* doc = box->document();
   QList<QPair<QPair<int, int>, QTextCharFormat>> saved;
-  for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
-    for (auto it = block.begin(); !it.atEnd(); ++it)
+  for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
       saved.append(
           {{it.fragment().position(), it.fragment().length()}, it.fragment().charFormat()});
+    }
+  }
   auto format = [doc](int start, int length, const QTextCharFormat& charFormat) {
     QTextCursor cursor(doc);
     cursor.setPosition(start);
@@ -116,11 +125,13 @@ Ink inkOf(QTextEdit* box, const Ranges& shown) {
   // What the box shows without text (its background, and at some scales a
   // fraction of its border), then with the ranges' text.
   const QImage blank = viewportImage(box);
-  for (const auto& [start, length] : shown)
+  for (const auto& [start, length] : shown) {
     format(start, length, QTextCharFormat());
+  }
   const QImage image = viewportImage(box);
-  for (const auto& [range, charFormat] : saved)
+  for (const auto& [range, charFormat] : saved) {
     format(range.first, range.second, charFormat);
+  }
   Ink ink;
   for (int y = 0; y < image.height(); ++y) {
     for (int x = 0; x < image.width(); ++x) {
@@ -151,10 +162,11 @@ QList<BoxLine> boxLines(QTextEdit* box) {
       const int start = block.position() + line.textStart();
       entry.all.append({start, line.textLength()});
       for (int c = 0; c < entry.text.size(); ++c) {
-        if (entry.text[c].isUpper())
+        if (entry.text[c].isUpper()) {
           entry.capitals.append({start + c, 1});
-        else if (entry.text[c] == u'_')
+        } else if (entry.text[c] == u'_') {
           entry.underscores.append({start + c, 1});
+        }
       }
       lines.append(entry);
     }
@@ -203,16 +215,17 @@ class WindowTest : public QObject {
   // on the keypad and "\b" Backspace.
   static void typeKeys(QWidget* box, const QString& keys) {
     for (QChar key : keys) {
-      if (key == u'\n')
+      if (key == u'\n') {
         QTest::keyClick(box, Qt::Key_Return);
-      else if (key == u'\r')
+      } else if (key == u'\r') {
         QTest::keyClick(box, Qt::Key_Return, Qt::ShiftModifier);
-      else if (key == u'\t')
+      } else if (key == u'\t') {
         QTest::keyClick(box, Qt::Key_Enter, Qt::KeypadModifier);
-      else if (key == u'\b')
+      } else if (key == u'\b') {
         QTest::keyClick(box, Qt::Key_Backspace);
-      else
+      } else {
         QTest::keyClicks(box, QString(key));
+      }
     }
   }
 
@@ -242,9 +255,11 @@ class WindowTest : public QObject {
     const QImage icon = DelaySubWindow::programIcon().pixmap(32, 32).toImage();
     QCOMPARE(icon.size(), QSize(32, 32));
     QSet<QRgb> colours;
-    for (int y = 0; y < 32; ++y)
-      for (int x = 0; x < 32; ++x)
+    for (int y = 0; y < 32; ++y) {
+      for (int x = 0; x < 32; ++x) {
         colours.insert(icon.pixel(x, y));
+      }
+    }
     QVERIFY(colours.size() <= 16);
   }
 
@@ -517,8 +532,9 @@ class WindowTest : public QObject {
              QString(expected).replace(QChar(u'\n'), QStringLiteral("\r\n")));
     QCOMPARE(ran_.Text1_Change, before + int(keys.size()));
     // Every line, the new ones too, keeps the box's line height.
-    for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next())
+    for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next()) {
       QCOMPARE(block.blockFormat().lineHeight(), qreal(DelaySubWindow::kLineHeight));
+    }
     QCOMPARE(box->textCursor().position(), cursorAfter);
   }
 
@@ -579,8 +595,9 @@ class WindowTest : public QObject {
     QCOMPARE(ran_.Combo0_Change, before.Combo0_Change);
     QCOMPARE(ran_.Combo1_Change, before.Combo1_Change);
     QCOMPARE(ran_.BPS - before.BPS, 1);
-    if (crystal)
+    if (crystal) {
       QCOMPARE(form.state.Fosc, text.left(text.indexOf(QChar('M'))).trimmed().toFloat());
+    }
   }
 
   void typingIntoTheLists_data() {
@@ -607,8 +624,9 @@ class WindowTest : public QObject {
     QCOMPARE(ran_.Combo1_Click, before.Combo1_Click);
     QCOMPARE(box->currentText(), typed);
     QCOMPARE(box->currentIndex(), -1);
-    if (crystal)
+    if (crystal) {
       QCOMPARE(form.state.Fosc, typed.toFloat());
+    }
     // Leaving the box picks nothing, even when the text matches an item.
     const RunCounts typedCounts = ran_;
     QTest::keyClick(box->lineEdit(), Qt::Key_Tab);
@@ -674,10 +692,11 @@ class WindowTest : public QObject {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("index");
     for (const ControlSpec& row : layoutTable()) {
-      if (row.kind == Kind::Label || row.kind == Kind::OptionButton || row.kind == Kind::Frame)
+      if (row.kind == Kind::Label || row.kind == Kind::OptionButton || row.kind == Kind::Frame) {
         QTest::newRow(qPrintable(nameOf(row)))
             << QString::fromUtf8(row.name.data(), static_cast<qsizetype>(row.name.size()))
             << int(row.index);
+      }
     }
   }
   void captionsFit() {
@@ -708,9 +727,10 @@ class WindowTest : public QObject {
 
   void crystalItemsFitTheirBox() {
     auto* combo = widget<QComboBox>("Combo0");
-    for (int i = 0; i < combo->count(); ++i)
+    for (int i = 0; i < combo->count(); ++i) {
       QVERIFY(combo->lineEdit()->width() >=
               combo->fontMetrics().horizontalAdvance(combo->itemText(i)));
+    }
   }
 
   // Latin 6 px fixed pitch, Chinese 12 px, every Chinese character in the font.
@@ -720,16 +740,19 @@ class WindowTest : public QObject {
     QCOMPARE(QFontInfo(font).family(), QStringLiteral("WenQuanYi Zen Hei Mono"));
     QCOMPARE(metrics.horizontalAdvance(QStringLiteral("中")), 12);
     QCOMPARE(metrics.horizontalAdvance(QStringLiteral("：")), 12);
-    for (QChar c : QStringLiteral("M i0 .#,_W"))
+    for (QChar c : QStringLiteral("M i0 .#,_W")) {
       QCOMPARE(metrics.horizontalAdvance(c), 6);
+    }
     QString texts =
         window_->windowTitle() + QStringLiteral("不可实现UBBR初装值：运行时错误溢出除数为零；");
-    for (const ControlSpec& row : layoutTable())
+    for (const ControlSpec& row : layoutTable()) {
       texts += textOf(row) +
                QString::fromUtf8(row.tooltip.data(), static_cast<qsizetype>(row.tooltip.size()));
+    }
     for (char32_t c : texts.toUcs4()) {
-      if (c >= 0x2E80)
+      if (c >= 0x2E80) {
         QVERIFY2(metrics.inFontUcs4(c), qPrintable(QString::fromUcs4(&c, 1)));
+      }
     }
   }
 
@@ -758,8 +781,9 @@ class WindowTest : public QObject {
     // Fixed pitch: character n of every line starts n * 6 px from the margin.
     for (QTextBlock block = edit->document()->begin(); block.isValid(); block = block.next()) {
       const QTextLine line = block.layout()->lineAt(0);
-      for (int column = 0; column < block.length() - 1 && column < 30; ++column)
+      for (int column = 0; column < block.length() - 1 && column < 30; ++column) {
         QCOMPARE(line.cursorToX(column) - line.cursorToX(0), 6.0 * column);
+      }
     }
   }
 
@@ -773,12 +797,15 @@ class WindowTest : public QObject {
     QTest::addColumn<int>("box");
     QTest::addColumn<bool>("everyCharacter");
     const char* cores[] = {"MCS-51", "AVR", "W77E58"};
-    for (int core = 0; core < 3; ++core)
-      for (int nesting = 0; nesting < 3; ++nesting)
-        for (int box : {3, 4})
+    for (int core = 0; core < 3; ++core) {
+      for (int nesting = 0; nesting < 3; ++nesting) {
+        for (int box : {3, 4}) {
           QTest::addRow("%s loop %d %s", cores[core], nesting + 1,
                         box == 3 ? "formula" : "template")
               << core << nesting << box << false;
+        }
+      }
+    }
     QTest::newRow("every character, formula") << 0 << 2 << 3 << true;
     QTest::newRow("every character, template") << 0 << 2 << 4 << true;
   }
@@ -801,24 +828,29 @@ class WindowTest : public QObject {
         for (int n = 0; n < 3; ++n) {
           QTest::mouseClick(widget("Option0", c), Qt::LeftButton);
           QTest::mouseClick(widget("Option2", n), Qt::LeftButton);
-          for (int b : {3, 4})
-            for (QChar ch : QString::fromStdString(form.Text1(b).text()))
-              if (ch.unicode() > u' ' && !used.contains(ch))
+          for (int b : {3, 4}) {
+            for (QChar ch : QString::fromStdString(form.Text1(b).text())) {
+              if (ch.unicode() > u' ' && !used.contains(ch)) {
                 used += ch;
+              }
+            }
+          }
         }
       }
       std::sort(used.begin(), used.end());
       const int width = 30;  // characters that fit a line of either box
       QStringList lines;
-      for (int i = 0; lines.size() < rows; i += width)
+      for (int i = 0; lines.size() < rows; i += width) {
         lines.append(used.mid(i % used.size(), width).leftJustified(width, u'_'));
+      }
       form.Text1(box).setText(lines.join(QStringLiteral("\r\n")).toStdString());
       QCOMPARE(laidOutLines(edit), rows);
     }
     const QList<BoxLine> lines = boxLines(edit);
     QList<Ink> inks;
-    for (const BoxLine& line : lines)
+    for (const BoxLine& line : lines) {
       inks.append(inkOf(edit, line.all));
+    }
     const int viewportRows = viewportImage(edit).height();
     Ink previous;
     for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -963,8 +995,9 @@ class WindowTest : public QObject {
     const QRect area(report->mapTo(window_.get(), QPoint(0, 0)), report->size());
     for (const ControlSpec& row : layoutTable()) {
       QWidget* control = window_->control(row.name, row.index);
-      if (row.kind == Kind::Frame)
+      if (row.kind == Kind::Frame) {
         continue;
+      }
       const QRect other(control->mapTo(window_.get(), QPoint(0, 0)), control->size());
       QVERIFY2(!area.intersects(other), qPrintable(nameOf(row)));
     }
@@ -979,8 +1012,9 @@ class WindowTest : public QObject {
 int main(int argc, char* argv[]) {
   // The offscreen platform wants a runtime directory; give it a private one.
   QTemporaryDir runtime;
-  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
     qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+  }
   QApplication app(argc, argv);
   QApplication::setFont(DelaySubWindow::windowFont());
   WindowTest test;

@@ -48,11 +48,13 @@ class ForeignOwner {
     xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
     targets_ = internAtom(connection_, "TARGETS");
-    for (const QByteArray& format : formats)
+    for (const QByteArray& format : formats) {
       formats_.push_back(internAtom(connection_, format));
+    }
     for (xcb_atom_t selection :
-         {internAtom(connection_, "CLIPBOARD"), xcb_atom_t(XCB_ATOM_PRIMARY)})
+         {internAtom(connection_, "CLIPBOARD"), xcb_atom_t(XCB_ATOM_PRIMARY)}) {
       xcb_set_selection_owner(connection_, window_, selection, XCB_CURRENT_TIME);
+    }
     xcb_flush(connection_);
     thread_ = std::thread([this] { serve(); });
   }
@@ -70,8 +72,9 @@ class ForeignOwner {
     while (!stop_) {
       poll(&events, 1, 20);
       while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
-        if ((event->response_type & 0x7f) == XCB_SELECTION_REQUEST)
+        if ((event->response_type & 0x7f) == XCB_SELECTION_REQUEST) {
           answer(*reinterpret_cast<xcb_selection_request_event_t*>(event));
+        }
         free(event);
       }
     }
@@ -158,8 +161,10 @@ class X11WindowTest : public QObject {
         break;
       case Clipboard::OwnerGone:
         owner_ = std::make_unique<ForeignOwner>(QList<QByteArray>{"UTF8_STRING", "text/plain"});
-        if (!QTest::qWaitFor([] { return formats(QClipboard::Clipboard).contains("text/plain"); }))
+        if (!QTest::qWaitFor(
+                [] { return formats(QClipboard::Clipboard).contains("text/plain"); })) {
           return false;
+        }
         owner_.reset();
         break;
       case Clipboard::ForeignNoFormat:
@@ -183,11 +188,13 @@ class X11WindowTest : public QObject {
     return QTest::qWaitFor([&foreign] {
       for (QClipboard::Mode mode : {QClipboard::Clipboard, QClipboard::Selection}) {
         const QStringList known = formats(mode);
-        if (known.isEmpty() != foreign.isEmpty())
+        if (known.isEmpty() != foreign.isEmpty()) {
           return false;
+        }
         for (const QByteArray& format : foreign) {
-          if (!known.contains(QString::fromLatin1(format)))
+          if (!known.contains(QString::fromLatin1(format))) {
             return false;
+          }
         }
       }
       return true;
@@ -213,8 +220,9 @@ class X11WindowTest : public QObject {
         QTimer picker;
         QObject::connect(&picker, &QTimer::timeout, [&picker] {
           auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-          if (!menu)
+          if (!menu) {
             return;
+          }
           picker.stop();
           for (QAction* action : menu->actions()) {
             if (action->text().remove(u'&').startsWith(QStringLiteral("Paste")) &&
@@ -247,8 +255,9 @@ class X11WindowTest : public QObject {
   }
 
   static QString textOf(QWidget* box) {
-    if (auto* area = qobject_cast<QTextEdit*>(box))
+    if (auto* area = qobject_cast<QTextEdit*>(box)) {
       return area->toPlainText();
+    }
     return qobject_cast<QLineEdit*>(box)->text();
   }
 
@@ -348,8 +357,9 @@ class X11WindowTest : public QObject {
     QCOMPARE(ran_.Text1_Change, changes + 1);
     QCOMPARE(QString::fromStdString(form.Text1(4).text()),
              QString(expected + before).replace(u'\n', QStringLiteral("\r\n")));
-    for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next())
+    for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next()) {
       QCOMPARE(block.blockFormat().lineHeight(), qreal(DelaySubWindow::kLineHeight));
+    }
   }
 
   // The window is kept out of the task bar by a state that must be in place
@@ -378,8 +388,9 @@ class X11WindowTest : public QObject {
           reinterpret_cast<xcb_property_notify_event_t*>(event)->atom == state && stateAt < 0) {
         stateAt = n;
       }
-      if (type == XCB_MAP_NOTIFY && mappedAt < 0)
+      if (type == XCB_MAP_NOTIFY && mappedAt < 0) {
         mappedAt = n;
+      }
       free(event);
     }
     QVERIFY(mappedAt >= 0);

@@ -63,8 +63,9 @@ class UnderscoreLift : public QSyntaxHighlighter {
     const qreal lift = 1.0 / box_->devicePixelRatioF();  // one device pixel
     QTextCharFormat lifted;
     lifted.setBaselineOffset(100.0 * lift / QFontMetricsF(box_->font()).height());
-    for (qsizetype i = text.indexOf(u'_'); i >= 0; i = text.indexOf(u'_', i + 1))
+    for (qsizetype i = text.indexOf(u'_'); i >= 0; i = text.indexOf(u'_', i + 1)) {
       setFormat(static_cast<int>(i), 1, lifted);
+    }
   }
 
  private:
@@ -83,8 +84,9 @@ void FrameBox::paintEvent(QPaintEvent* /*event*/) {
   painter.drawRect(border.adjusted(0, 0, -1, -1));
   painter.setPen(palette().color(QPalette::Light));
   painter.drawRect(border.adjusted(1, 1, 0, 0));
-  if (title().isEmpty())
+  if (title().isEmpty()) {
     return;
+  }
   // The caption interrupts the border, with a blank's width on each side.
   const int gap = metrics.horizontalAdvance(QChar(' ')) / 2;
   const QRect caption(kCaptionLeft - gap, 0, metrics.horizontalAdvance(title()) + 2 * gap,
@@ -102,8 +104,9 @@ int CaptionLabel::wrappedLineCount() const {
 
 void CaptionLabel::mouseDoubleClickEvent(QMouseEvent* event) {
   QLabel::mouseDoubleClickEvent(event);
-  if (onDoubleClick)
+  if (onDoubleClick) {
     onDoubleClick();
+  }
 }
 
 void CaptionLabel::paintEvent(QPaintEvent* event) {
@@ -121,8 +124,9 @@ void CaptionLabel::paintEvent(QPaintEvent* event) {
 
 void OptionButton::focusInEvent(QFocusEvent* event) {
   QRadioButton::focusInEvent(event);
-  if (onFocusIn)
+  if (onFocusIn) {
     onFocusIn();
+  }
 }
 
 MultiLineBox::MultiLineBox(QWidget* parent, int lineHeight)
@@ -147,14 +151,16 @@ MultiLineBox::MultiLineBox(QWidget* parent, int lineHeight)
 bool MultiLineBox::event(QEvent* event) {
   // On a screen of another scale a device pixel is another fraction of a
   // pixel of the layout.
-  if (event->type() == QEvent::ScreenChangeInternal)
+  if (event->type() == QEvent::ScreenChangeInternal) {
     underscores_->rehighlight();
+  }
   return QTextEdit::event(event);
 }
 
 void MultiLineBox::setProgramText(const QString& text) {
-  if (toPlainText() == text)
+  if (toPlainText() == text) {
     return;
+  }
   const QSignalBlocker blocker(this);
   QTextDocument* doc = document();
   const int position = textCursor().position();
@@ -169,8 +175,9 @@ void MultiLineBox::setProgramText(const QString& text) {
   qsizetype head = 0, tail = 0;
   if (documentTextOf(text, target)) {
     const qsizetype shorter = std::min(current.size(), target.size());
-    while (head < shorter && current[head] == target[head])
+    while (head < shorter && current[head] == target[head]) {
       ++head;
+    }
     while (tail < shorter - head &&
            current[current.size() - 1 - tail] == target[target.size() - 1 - tail]) {
       ++tail;
@@ -184,14 +191,16 @@ void MultiLineBox::setProgramText(const QString& text) {
   edit.setPosition(static_cast<int>(current.size() - tail), QTextCursor::KeepAnchor);
   edit.removeSelectedText();
   // The new text in the default character format, as setPlainText gives it.
-  if (const QString middle = text.mid(head, text.size() - head - tail); !middle.isEmpty())
+  if (const QString middle = text.mid(head, text.size() - head - tail); !middle.isEmpty()) {
     edit.insertText(middle, QTextCharFormat());
+  }
   fixLineHeights();
   edit.endEditBlock();
   doc->setUndoRedoEnabled(undo);
   // As after setPlainText: the view shows the start, then the kept cursor.
-  if (scrolled)
+  if (scrolled) {
     setTextCursor(QTextCursor(doc));
+  }
   QTextCursor cursor(doc);
   cursor.setPosition(std::min(position, static_cast<int>(doc->characterCount() - 1)));
   setTextCursor(cursor);
@@ -227,8 +236,9 @@ bool MultiLineBox::canInsertFromMimeData(const QMimeData* source) const {
 // there is one, and so crashes on the data of an X11 clipboard that has no
 // owner; the box inserts plain text, and only when there is some.
 void MultiLineBox::insertFromMimeData(const QMimeData* source) {
-  if (isReadOnly() || !canInsertFromMimeData(source))
+  if (isReadOnly() || !canInsertFromMimeData(source)) {
     return;
+  }
   insertPlainText(source->text());
   ensureCursorVisible();
 }

@@ -65,8 +65,9 @@ QColor colourOf(const Colour& colour) {
 }
 
 void setColour(QWidget* widget, QPalette::ColorRole role, const Colour& colour) {
-  if (colour.type == Colour::Type::Default)
+  if (colour.type == Colour::Type::Default) {
     return;
+  }
   QPalette palette;
   palette.setColor(role, colourOf(colour));
   widget->setPalette(palette.resolve(widget->palette()));
@@ -74,8 +75,9 @@ void setColour(QWidget* widget, QPalette::ColorRole role, const Colour& colour) 
 
 // A program write into a single-line box, keeping the cursor where it was.
 void setLineText(QLineEdit* edit, const QString& text) {
-  if (edit->text() == text)
+  if (edit->text() == text) {
     return;
+  }
   const QSignalBlocker blocker(edit);
   const int position = edit->cursorPosition();
   edit->setText(text);
@@ -99,8 +101,9 @@ class OptionButtonStyle : public QProxyStyle {
 
   int pixelMetric(PixelMetric metric, const QStyleOption* option,
                   const QWidget* widget) const override {
-    if (metric == PM_RadioButtonLabelSpacing)
+    if (metric == PM_RadioButtonLabelSpacing) {
       return kCaptionSpacing;
+    }
     return QProxyStyle::pixelMetric(metric, option, widget);
   }
 
@@ -144,8 +147,9 @@ DelaySubWindow::DelaySubWindow(EventObserver* observer, QWidget* parent)
   bindOptionGroups();
   // Labels that name the box beside them, for the accessibility interface.
   for (const Entry& entry : entries_) {
-    if (!entry.row.buddy.empty())
+    if (!entry.row.buddy.empty()) {
       static_cast<QLabel*>(entry.widget)->setBuddy(control(entry.row.buddy, entry.row.buddyIndex));
+    }
   }
   buildTabOrder();
   buildErrorReport();
@@ -160,8 +164,9 @@ DelaySubWindow::~DelaySubWindow() {
 
 QWidget* DelaySubWindow::control(std::string_view name, int index) const {
   for (const Entry& entry : entries_) {
-    if (entry.row.name == name && entry.row.index == index)
+    if (entry.row.name == name && entry.row.index == index) {
       return entry.widget;
+    }
   }
   return nullptr;
 }
@@ -171,10 +176,12 @@ QWidget* DelaySubWindow::build(const ControlSpec& row) {
   widget->setObjectName(toQt(row.name) +
                         (row.index >= 0 ? QStringLiteral("_%1").arg(row.index) : QString()));
   widget->move(px(row.left), px(row.top));
-  if (!(row.kind == Kind::Label && (row.flags & kAutoSize)))
+  if (!(row.kind == Kind::Label && (row.flags & kAutoSize))) {
     widget->resize(px(row.width), px(row.height));
-  if (!row.tooltip.empty())
+  }
+  if (!row.tooltip.empty()) {
     widget->setToolTip(toQt(row.tooltip));
+  }
   return widget;
 }
 
@@ -208,8 +215,9 @@ QWidget* DelaySubWindow::create(const ControlSpec& row) {
         setColour(label, QPalette::Window, row.background);
       }
       setColour(label, QPalette::WindowText, row.foreground);
-      if (row.flags & kAutoSize)
+      if (row.flags & kAutoSize) {
         fitCaption(label);
+      }
       return label;
     }
     case Kind::TextBox: {
@@ -218,8 +226,9 @@ QWidget* DelaySubWindow::create(const ControlSpec& row) {
         auto* edit = new MultiLineBox(parent, kLineHeight);
         edit->setProgramText(toWidgetLines(std::string(row.text)));
         edit->setReadOnly(row.flags & kReadOnly);
-        if (row.flags & kReadOnly)
+        if (row.flags & kReadOnly) {
           edit->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        }
         box = edit;
       } else {
         auto* edit = new QLineEdit(text, parent);
@@ -268,8 +277,9 @@ void DelaySubWindow::bind(const ControlSpec& row, QWidget* widget) {
     const bool autoSize = row.flags & kAutoSize;
     label.onUpdate = [view, &label, autoSize] {
       view->setText(toQt(label.caption()));
-      if (autoSize)
+      if (autoSize) {
         fitCaption(view);
+      }
     };
     label.onUpdate();
     view->onDoubleClick = [&label] { label.doubleClick(); };
@@ -282,16 +292,18 @@ void DelaySubWindow::bind(const ControlSpec& row, QWidget* widget) {
       connect(edit, &QTextEdit::textChanged, this, [edit, &box] {
         edit->fixLineHeights();
         std::string text = fromWidgetLines(edit->toPlainText());
-        if (text != box.text())
+        if (text != box.text()) {
           box.setText(text);
+        }
       });
     } else {
       auto* line = static_cast<QLineEdit*>(widget);
       box.onUpdate = [line, &box] { setLineText(line, toQt(box.text())); };
       connect(line, &QLineEdit::textChanged, this, [&box](const QString& text) {
         std::string typed = text.toStdString();
-        if (typed != box.text())
+        if (typed != box.text()) {
           box.setText(typed);
+        }
       });
     }
     box.onUpdate();
@@ -305,10 +317,12 @@ void DelaySubWindow::bind(const ControlSpec& row, QWidget* widget) {
       const QSignalBlocker comboBlocker(combo);
       const QSignalBlocker editBlocker(edit);
       const int position = edit->cursorPosition();
-      for (auto i = static_cast<std::size_t>(combo->count()); i < box.items().size(); ++i)
+      for (auto i = static_cast<std::size_t>(combo->count()); i < box.items().size(); ++i) {
         combo->addItem(toQt(box.items()[i]));
-      if (combo->currentIndex() != box.listIndex())
+      }
+      if (combo->currentIndex() != box.listIndex()) {
         combo->setCurrentIndex(box.listIndex());
+      }
       const QString text = toQt(box.text());
       if (edit->text() != text) {
         edit->setText(text);
@@ -319,11 +333,13 @@ void DelaySubWindow::bind(const ControlSpec& row, QWidget* widget) {
     // Picking an item first moves the widget's current index and sets the
     // edit text, then reports the pick: that text change is not typing.
     connect(combo->lineEdit(), &QLineEdit::textChanged, this, [combo, &box](const QString& text) {
-      if (combo->currentIndex() != box.listIndex())
+      if (combo->currentIndex() != box.listIndex()) {
         return;
+      }
       std::string typed = text.toStdString();
-      if (typed != box.text())
+      if (typed != box.text()) {
         box.setText(typed);
+      }
     });
     connect(combo, &QComboBox::activated, this, [&box](int item) { box.setListIndex(item); });
   }
@@ -332,12 +348,14 @@ void DelaySubWindow::bind(const ControlSpec& row, QWidget* widget) {
 void DelaySubWindow::bindOptionGroups() {
   std::map<std::string_view, std::vector<OptionButton*>> groups;
   for (const Entry& entry : entries_) {
-    if (entry.row.kind != Kind::OptionButton)
+    if (entry.row.kind != Kind::OptionButton) {
       continue;
+    }
     auto& buttons = groups[entry.row.name];
     const auto at = static_cast<std::size_t>(entry.row.index);
-    if (buttons.size() <= at)
+    if (buttons.size() <= at) {
       buttons.resize(at + 1);
+    }
     buttons[at] = static_cast<OptionButton*>(entry.widget);
   }
   for (auto& [name, buttons] : groups) {
@@ -350,22 +368,25 @@ void DelaySubWindow::bindOptionGroups() {
       // A click, the arrow keys and the accessibility actions all check the
       // button; the program's own checks come with signals blocked.
       connect(button, &QAbstractButton::toggled, this, [&group, index](bool checked) {
-        if (checked)
+        if (checked) {
           group.select(index);
+        }
       });
       button->onFocusIn = [&group, index] { group.focus(index); };
     }
     // The control decides which button shows as selected; the Tab key
     // stops only at the selected one (at every one while none is).
-    group.onUpdate = [exclusive, buttons, &group] {
+    group.onUpdate = [exclusive, buttons = buttons, &group] {
       std::vector<std::unique_ptr<QSignalBlocker>> blockers;
-      for (OptionButton* button : buttons)
+      for (OptionButton* button : buttons) {
         blockers.push_back(std::make_unique<QSignalBlocker>(button));
+      }
       const int selected = group.selected();
       if (selected < 0) {
         exclusive->setExclusive(false);
-        for (OptionButton* button : buttons)
+        for (OptionButton* button : buttons) {
           button->setChecked(false);
+        }
         exclusive->setExclusive(true);
       } else {
         buttons[static_cast<std::size_t>(selected)]->setChecked(true);
@@ -382,15 +403,17 @@ void DelaySubWindow::bindOptionGroups() {
 void DelaySubWindow::buildTabOrder() {
   std::vector<const Entry*> chain;
   for (const Entry& entry : entries_) {
-    if (entry.row.tabOrder >= 0)
+    if (entry.row.tabOrder >= 0) {
       chain.push_back(&entry);
-    else if (entry.row.kind == Kind::Label)
+    } else if (entry.row.kind == Kind::Label) {
       entry.widget->setFocusPolicy(Qt::NoFocus);
+    }
   }
   std::sort(chain.begin(), chain.end(),
             [](const Entry* a, const Entry* b) { return a->row.tabOrder < b->row.tabOrder; });
-  for (std::size_t i = 1; i < chain.size(); ++i)
+  for (std::size_t i = 1; i < chain.size(); ++i) {
     setTabOrder(chain[i - 1]->widget, chain[i]->widget);
+  }
 }
 
 void DelaySubWindow::buildErrorReport() {
@@ -416,15 +439,18 @@ void DelaySubWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   // Shown by the program, not restored by the window manager: the native
   // window exists and is not mapped yet, and may carry its hints.
-  if (!event->spontaneous())
+  if (!event->spontaneous()) {
     keepOutOfTaskBar(this);
-  if (shownOnce_)
+  }
+  if (shownOnce_) {
     return;
+  }
   shownOnce_ = true;
   // The focus goes to the first control of the tab order, which selects it
   // while its group has no selection.
-  if (QWidget* first = control("Option2", 0))
+  if (QWidget* first = control("Option2", 0)) {
     first->setFocus(Qt::TabFocusReason);
+  }
   form_.shown();
 }
 

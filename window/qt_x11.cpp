@@ -19,12 +19,14 @@ using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
 }  // namespace
 
 void keepOutOfTaskBar(QWidget* window) {
-  if (QGuiApplication::platformName() != QLatin1String("xcb") || !window->isWindow())
+  if (QGuiApplication::platformName() != QLatin1String("xcb") || !window->isWindow()) {
     return;
+  }
   auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
   xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
-  if (!connection)
+  if (!connection) {
     return;
+  }
   const auto id = static_cast<xcb_window_t>(window->winId());
   constexpr std::array<std::string_view, 2> kNames = {"_NET_WM_STATE",
                                                       "_NET_WM_STATE_SKIP_TASKBAR"};
@@ -37,8 +39,9 @@ void keepOutOfTaskBar(QWidget* window) {
   for (std::size_t i = 0; i < kNames.size(); ++i) {
     const ReplyPtr<xcb_intern_atom_reply_t> reply(
         xcb_intern_atom_reply(connection, cookies[i], nullptr), &std::free);
-    if (!reply)
+    if (!reply) {
       return;
+    }
     atoms[i] = reply->atom;
   }
   const auto [state, skipTaskBar] = atoms;
@@ -50,8 +53,9 @@ void keepOutOfTaskBar(QWidget* window) {
   if (current && current->format == 32) {
     const auto* held = static_cast<const xcb_atom_t*>(xcb_get_property_value(current.get()));
     for (std::uint32_t i = 0; i < current->value_len; ++i) {
-      if (held[i] == skipTaskBar)
+      if (held[i] == skipTaskBar) {
         return;
+      }
     }
   }
   xcb_change_property(connection, XCB_PROP_MODE_APPEND, id, state, XCB_ATOM_ATOM, 32, 1,
