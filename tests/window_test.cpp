@@ -718,8 +718,8 @@ class WindowTest : public QObject {
     } else if (auto* label = dynamic_cast<CaptionLabel*>(control); label && label->wordWrap()) {
       QVERIFY(label->wrappedLineCount() > 1);
       QVERIFY(label->wrappedLineCount() * DelaySubWindow::kLineHeight <= label->height());
-    } else if (auto* label = qobject_cast<QLabel*>(control)) {
-      QVERIFY(label->contentsRect().width() >= needed);
+    } else if (auto* plain = qobject_cast<QLabel*>(control)) {
+      QVERIFY(plain->contentsRect().width() >= needed);
     } else {
       QVERIFY(delaysub::window::FrameBox::kCaptionLeft + needed <= control->width());
     }
