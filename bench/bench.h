@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "window/layout.h"
+
 namespace delaysub::bench {
 
-// Client area of the window, in pixels.
-inline constexpr int kWindowWidth = 462;
-inline constexpr int kWindowHeight = 280;
+// Client area of the window, in pixels at 96 dpi.
+inline constexpr int kWindowWidth = window::kClientWidthTwips / window::kTwipsPerPixel;
+inline constexpr int kWindowHeight = window::kClientHeightTwips / window::kTwipsPerPixel;
 
 // CLOCK_MONOTONIC in nanoseconds: one clock for the parent and its children.
 long long monotonicNs();

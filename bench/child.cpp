@@ -95,8 +95,7 @@ int runChild(const std::string& mode, long long mainNs, int argc, char* argv[]) 
   QApplication app(argc, argv);
   std::unique_ptr<QWidget> window;
   if (mode == "delaysub") {
-    QApplication::setWindowIcon(window::DelaySubWindow::programIcon());
-    QApplication::setFont(window::DelaySubWindow::windowFont());
+    window::DelaySubWindow::setUpApplication();
     window = std::make_unique<window::DelaySubWindow>();
   } else {
     // The empty window; "label" adds one line of text in the window's font.

@@ -139,8 +139,7 @@ int run(const Options& options, int argc, char* argv[]) {
 
   // Response: the window as the program shows it.
   QApplication app(argc, argv);
-  QApplication::setWindowIcon(window::DelaySubWindow::programIcon());
-  QApplication::setFont(window::DelaySubWindow::windowFont());
+  window::DelaySubWindow::setUpApplication();
   const std::vector<ResponseRow> response = measureResponse(options.samples);
   if (response.empty()) {
     return 1;

@@ -90,6 +90,57 @@ void fitCaption(QLabel* label) {
   label->resize(metrics.horizontalAdvance(label->text()), metrics.height());
 }
 
+// A label as the table describes it: alignment, wrapping on fixed lines,
+// a sunken border, its own background.
+QLabel* newLabel(const ControlSpec& row, QWidget* parent) {
+  const QString text = toQt(row.text);
+  auto* label = new CaptionLabel(parent);
+  label->setText(text);
+  label->setTextFormat(Qt::PlainText);
+  label->setAlignment((row.flags & kRightAlign) ? Qt::AlignRight | Qt::AlignVCenter
+                                                : Qt::AlignLeft | Qt::AlignTop);
+  if (row.flags & kWordWrap) {
+    label->setWordWrap(true);
+    label->setFixedLineHeight(DelaySubWindow::kLineHeight);
+  }
+  if (row.flags & kSunken) {
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setIndent(1);
+  }
+  if (row.background.type != Colour::Type::Default) {
+    label->setAutoFillBackground(true);
+    setColour(label, QPalette::Window, row.background);
+  }
+  setColour(label, QPalette::WindowText, row.foreground);
+  if (row.flags & kAutoSize) {
+    fitCaption(label);
+  }
+  return label;
+}
+
+// A single-line box, or a multi-line box on fixed lines.
+QWidget* newTextBox(const ControlSpec& row, QWidget* parent) {
+  const QString text = toQt(row.text);
+  QWidget* box;
+  if (row.flags & kMultiLine) {
+    auto* edit = new MultiLineBox(parent, DelaySubWindow::kLineHeight);
+    edit->setProgramText(toWidgetLines(std::string(row.text)));
+    edit->setReadOnly(row.flags & kReadOnly);
+    if (row.flags & kReadOnly) {
+      edit->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    }
+    box = edit;
+  } else {
+    auto* edit = new QLineEdit(text, parent);
+    edit->setReadOnly(row.flags & kReadOnly);
+    edit->setAlignment((row.flags & kCentred) ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+    box = edit;
+  }
+  box->setFocusPolicy(Qt::StrongFocus);
+  setColour(box, QPalette::Text, row.foreground);
+  return box;
+}
+
 // The option buttons leave less room between the circle and the caption than
 // the usual style does, so that captions such as "MCS-51" fit their buttons.
 class OptionButtonStyle : public QProxyStyle {
@@ -196,51 +247,10 @@ QWidget* DelaySubWindow::create(const ControlSpec& row) {
       setColour(frame, QPalette::WindowText, row.foreground);
       return frame;
     }
-    case Kind::Label: {
-      auto* label = new CaptionLabel(parent);
-      label->setText(text);
-      label->setTextFormat(Qt::PlainText);
-      label->setAlignment((row.flags & kRightAlign) ? Qt::AlignRight | Qt::AlignVCenter
-                                                    : Qt::AlignLeft | Qt::AlignTop);
-      if (row.flags & kWordWrap) {
-        label->setWordWrap(true);
-        label->setFixedLineHeight(kLineHeight);
-      }
-      if (row.flags & kSunken) {
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setIndent(1);
-      }
-      if (row.background.type != Colour::Type::Default) {
-        label->setAutoFillBackground(true);
-        setColour(label, QPalette::Window, row.background);
-      }
-      setColour(label, QPalette::WindowText, row.foreground);
-      if (row.flags & kAutoSize) {
-        fitCaption(label);
-      }
-      return label;
-    }
-    case Kind::TextBox: {
-      QWidget* box;
-      if (row.flags & kMultiLine) {
-        auto* edit = new MultiLineBox(parent, kLineHeight);
-        edit->setProgramText(toWidgetLines(std::string(row.text)));
-        edit->setReadOnly(row.flags & kReadOnly);
-        if (row.flags & kReadOnly) {
-          edit->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-        }
-        box = edit;
-      } else {
-        auto* edit = new QLineEdit(text, parent);
-        edit->setReadOnly(row.flags & kReadOnly);
-        edit->setAlignment((row.flags & kCentred) ? Qt::AlignCenter
-                                                  : Qt::AlignLeft | Qt::AlignVCenter);
-        box = edit;
-      }
-      box->setFocusPolicy(Qt::StrongFocus);
-      setColour(box, QPalette::Text, row.foreground);
-      return box;
-    }
+    case Kind::Label:
+      return newLabel(row, parent);
+    case Kind::TextBox:
+      return newTextBox(row, parent);
     case Kind::ComboBox: {
       auto* combo = new QComboBox(parent);
       combo->setEditable(true);
