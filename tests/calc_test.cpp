@@ -38,6 +38,18 @@ struct Figure {
   Json expected;      // numbers within 0.005
 };
 
+// Short names for the cases in test listings (and so in ctest's names).
+std::string joined(const std::vector<std::string>& args) {
+  std::string text;
+  for (const std::string& arg : args) {
+    text += (text.empty() ? "" : " ") + arg;
+  }
+  return text;
+}
+void PrintTo(const Figure& f, std::ostream* os) {
+  *os << joined(f.args) << " " << f.field;
+}
+
 class Figures : public ::testing::TestWithParam<Figure> {};
 
 TEST_P(Figures, ThroughTheJson) {
@@ -121,6 +133,10 @@ struct BadCase {
   int status;
   const char* says;  // part of the one line on stderr
 };
+
+void PrintTo(const BadCase& c, std::ostream* os) {
+  *os << joined(c.args);
+}
 
 class BadArguments : public ::testing::TestWithParam<BadCase> {};
 
@@ -262,6 +278,11 @@ struct DelayInput {
   bool ms;
 };
 
+void PrintTo(const DelayInput& in, std::ostream* os) {
+  *os << "core " << in.cpu << ", loops " << in.loop + 1 << ", crystal " << in.crystal.text()
+      << ", seed " << in.seed << (in.ms ? ", mS" : "");
+}
+
 class AgreesWithTheWindow : public ::testing::TestWithParam<DelayInput> {};
 
 TEST_P(AgreesWithTheWindow, DelaySeedFormulaAndTemplate) {
@@ -314,6 +335,11 @@ struct BaudInput {
   const char* baud;
   int smod;
 };
+
+void PrintTo(const BaudInput& in, std::ostream* os) {
+  *os << "core " << in.cpu << ", crystal " << in.crystal.text() << ", baud " << in.baud << ", SMOD "
+      << in.smod;
+}
 
 class BaudAgreesWithTheWindow : public ::testing::TestWithParam<BaudInput> {};
 

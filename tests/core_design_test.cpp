@@ -2,6 +2,8 @@
 // the window's delay texts and the template for one seed.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cmath>
 #include <optional>
 #include <string>
@@ -25,6 +27,11 @@ struct ReloadCase {
   bool within;
   bool best;
 };
+
+// Short names for the cases in test listings (and so in ctest's names).
+void PrintTo(const ReloadCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class NearestReload : public ::testing::TestWithParam<ReloadCase> {};
 
@@ -114,6 +121,10 @@ struct DepthCase {
   std::int32_t minUs, maxUs, X, T;
   const char* error;
 };
+
+void PrintTo(const DepthCase& c, std::ostream* os) {
+  *os << "core " << c.cpu << ", " << c.crystal << ", " << c.target << " us, loops " << c.loop + 1;
+}
 
 class SeedForDelay : public ::testing::TestWithParam<DepthCase> {};
 
