@@ -27,7 +27,7 @@ fi
 
 # The files that keep the brace rule, by path prefix. The Qt window code,
 # the app, the benchmark and the window tests join once they are braced.
-braced=(core/ fuzz/ tests/core_ tests/form_ window/controls. window/form. window/layout. window/run_counts.)
+braced=(core/ fuzz/ tests/core_ tests/form_ window/controls. window/form. window/layout. window/run_counts. window/hints.)
 tidy=()
 for f in "${files[@]}"; do
   for prefix in "${braced[@]}"; do
