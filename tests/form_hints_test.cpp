@@ -67,6 +67,9 @@ INSTANTIATE_TEST_SUITE_P(
                      "运行时错误 6：溢出，算不出初装值。"},
         BaudHintCase{"RunTimeError8051", 0, "12 MHz", "1e300", true,
                      "运行时错误 6：溢出，算不出初装值。"},
+        BaudHintCase{"HugeCrystal", 0, "1e39", "9600", true,
+                     "晶振频率超出数的范围，算不出初装值。"},
+        BaudHintCase{"HugeBaud", 1, "12 MHz", "1e999", true, "波特率超出数的范围，算不出初装值。"},
         BaudHintCase{"UnknownCore", 3, "12 MHz", "9600", true, ""}),
     [](const auto& param) { return std::string(param.param.name); });
 

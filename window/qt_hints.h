@@ -31,15 +31,14 @@ class HintsBinding : public QObject, public EventObserver {
   // Sets the tooltips and descriptions from what the form holds now.
   void update();
 
-  // The template box's context menu for a position in the box's viewport:
-  // the box's own entries and, after its Copy, the entry that copies the
-  // template with the seed in.
-  std::unique_ptr<QMenu> templateMenu(QPoint viewportPos) const;
-
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The template box's context menu for a position in the box's viewport:
+  // the box's own entries and, after its Copy, the entry that copies the
+  // template with the seed in.
+  std::unique_ptr<QMenu> templateMenu(QPoint viewportPos) const;
   void showTemplateMenu(QPoint globalPos);
 
   DelaySubForm& form_;
