@@ -315,6 +315,30 @@ INSTANTIATE_TEST_SUITE_P(
         DelayInput{2, 2, {-1, "abc"}, "7", false}, DelayInput{0, 0, {-1, ""}, "-2", false},
         DelayInput{0, 0, {5, ""}, "1e10", false}, DelayInput{0, 1, {5, ""}, "", true}));
 
+// The window's "复制（代入 X）" copies what "template --seed --crlf" prints,
+// less the line break that ends the printout.
+TEST(TemplateCopy, IsWhatTemplateSeedPrints) {
+  struct Case {
+    std::int16_t cpu, loop;
+    Crystal crystal;
+    const char* seed;
+  };
+  const Case cases[] = {{0, 0, {5, ""}, "100"}, {2, 2, {4, ""}, "255"}, {1, 1, {-1, "16"}, "0"}};
+  for (const Case& c : cases) {
+    window::DelaySubForm f;
+    setUp(f, c.cpu, c.crystal);
+    f.Option2.select(c.loop);
+    window::test_support::typeInto(f.Text1(1), c.seed);
+    const window::hints::TemplateCopy copy = window::hints::templateCopy(f);
+    ASSERT_TRUE(copy.enabled) << c.seed;
+    const Answer r =
+        calc({"template", "--core", kCoreNames[c.cpu], "--loops", std::to_string(c.loop + 1),
+              "--crystal", c.crystal.text(), "--seed", c.seed, "--crlf"});
+    ASSERT_EQ(r.status, kExitOk) << r.err;
+    EXPECT_EQ(copy.text + "\r\n", r.out) << c.seed;
+  }
+}
+
 struct BaudInput {
   std::int16_t cpu;
   Crystal crystal;
