@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "core/baud.h"
 #include "core/delay.h"
@@ -74,6 +75,49 @@ std::string_view byDepth(const std::array<TextOfCore, 3>& texts, std::int16_t cp
 // The template's line break, and the seed's place in its first instruction.
 constexpr std::string_view kLineBreak = "\r\n";
 constexpr std::string_view kSeedPlace = "#X";
+
+bool isNameCharacter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// The first "#X" from at on that no name character follows ("#XL" is another
+// symbol); text.size() when there is none.
+std::size_t seedPlaceAt(std::string_view text, std::size_t at) {
+  for (std::size_t place = text.find(kSeedPlace, at); place != std::string_view::npos;
+       place = text.find(kSeedPlace, place + 1)) {
+    const std::size_t after = place + kSeedPlace.size();
+    if (after == text.size() || !isNameCharacter(text[after])) {
+      return place;
+    }
+  }
+  return text.size();
+}
+
+// Whether the delay operation of the core computes seed X: every 32-bit step
+// fits. The crystal only divides, so any non-zero one gives the same answer.
+bool seedComputes(std::int16_t cpu_type, std::int16_t loop_type, std::int32_t X) {
+  constexpr float kAnyCrystal = 1.0f;
+  const Result<double> t =
+      cpu_type == kW77e58 ? W77E_T(X, loop_type, kAnyCrystal) : CALC_T(X, loop_type, kAnyCrystal);
+  return t.ok();
+}
+
+// The last seed from 'from' on towards 'to' that computes, when 'from' does
+// and the seeds that compute are one run: a binary search.
+std::int32_t lastComputing(std::int16_t cpu_type, std::int16_t loop_type, std::int32_t from,
+                           std::int32_t to) {
+  std::int64_t good = from;
+  std::int64_t bad = static_cast<std::int64_t>(to) + (to >= from ? 1 : -1);
+  while (std::llabs(bad - good) > 1) {
+    const std::int64_t middle = good + (bad - good) / 2;
+    if (seedComputes(cpu_type, loop_type, static_cast<std::int32_t>(middle))) {
+      good = middle;
+    } else {
+      bad = middle;
+    }
+  }
+  return static_cast<std::int32_t>(good);
+}
 
 }  // namespace
 
@@ -160,6 +204,14 @@ SeedDelay delayOfSeedText(std::int16_t cpu_type, std::int16_t loop_type, float F
   shown.error = t.error;
   shown.T = t.ok() ? t.value : 0;
   return shown;
+}
+
+std::optional<SeedRange> seedRange(std::int16_t cpu_type, std::int16_t loop_type) {
+  if (nestingName(loop_type).empty() || !seedComputes(cpu_type, loop_type, 0)) {
+    return std::nullopt;
+  }
+  return SeedRange{lastComputing(cpu_type, loop_type, 0, INT32_MIN),
+                   lastComputing(cpu_type, loop_type, 0, INT32_MAX)};
 }
 
 DepthSolution seedForDelay(std::int16_t cpu_type, std::int16_t loop_type, float Fosc,
@@ -293,8 +345,12 @@ std::string seedLiteral(std::uint8_t X) {
 
 Result<std::string> seededTemplate(std::int16_t cpu_type, std::int16_t loop_type, float Fosc,
                                    std::uint8_t X) {
-  std::string text(templateOf(cpu_type, loop_type));
-  if (text.empty()) {
+  return seededTemplateOf(templateOf(cpu_type, loop_type), cpu_type, loop_type, Fosc, X);
+}
+
+Result<std::string> seededTemplateOf(std::string_view templ, std::int16_t cpu_type,
+                                     std::int16_t loop_type, float Fosc, std::uint8_t X) {
+  if (templateOf(cpu_type, loop_type).empty()) {
     return Result<std::string>::success("");
   }
   const Result<std::int32_t> t = delayOf(cpu_type, loop_type, Fosc, X);
@@ -302,8 +358,15 @@ Result<std::string> seededTemplate(std::int16_t cpu_type, std::int16_t loop_type
     return Result<std::string>::failure(t.error);
   }
   const std::string literal = seedLiteral(X);
-  if (const std::size_t at = text.find(kSeedPlace); at != std::string::npos) {
-    text.replace(at, kSeedPlace.size(), literal);
+  std::string text;
+  for (std::size_t at = 0; at < templ.size();) {
+    const std::size_t place = seedPlaceAt(templ, at);
+    text.append(templ.substr(at, place - at));
+    if (place == templ.size()) {
+      break;
+    }
+    text += literal;
+    at = place + kSeedPlace.size();
   }
   std::string comment = "; BYT_DLY = " + literal.substr(1) + " (" + std::to_string(X) +
                         "): T = " + integerText(t.value) + " uS at " + singleText(Fosc) + " MHz, " +
@@ -312,11 +375,16 @@ Result<std::string> seededTemplate(std::int16_t cpu_type, std::int16_t loop_type
   if (X == 0) {
     comment += " (DJNZ from 0 makes 256 passes: the routine runs longer)";
   }
-  // The template begins with a line break: its first line is empty.
-  if (text.starts_with(kLineBreak)) {
-    text.insert(0, comment);
+  // The window's template begins with a line break: its first line is empty.
+  if (!text.starts_with(kLineBreak)) {
+    comment += kLineBreak;
   }
+  text.insert(0, comment);
   return Result<std::string>::success(std::move(text));
+}
+
+bool hasSeedPlace(std::string_view text) {
+  return seedPlaceAt(text, 0) != text.size();
 }
 
 }  // namespace delaysub::core

@@ -61,6 +61,15 @@ struct SeedDelay {
 SeedDelay delayOfSeedText(std::int16_t cpu_type, std::int16_t loop_type, float Fosc,
                           std::string_view seedText);
 
+// The seeds whose delay computes for a core and nesting depth: every 32-bit
+// step of CALC_T (W77E_T for W77E58) fits, whatever the crystal. Found by
+// asking the delay operation itself. None for a loop_type outside 0..2.
+struct SeedRange {
+  std::int32_t first = 0, last = 0;
+  bool operator==(const SeedRange&) const = default;
+};
+std::optional<SeedRange> seedRange(std::int16_t cpu_type, std::int16_t loop_type);
+
 // ---- Seed for a wanted delay ------------------------------------------------
 
 // The seeds proposed: BYT_DLY is one byte, and a DJNZ started at 0 makes 256
@@ -143,5 +152,13 @@ std::string seedLiteral(std::uint8_t X);
 // the delay computation.
 Result<std::string> seededTemplate(std::int16_t cpu_type, std::int16_t loop_type, float Fosc,
                                    std::uint8_t X);
+// The same for a template text of the caller's (one a user edited): every
+// "#X" that no letter, digit or "_" follows becomes the literal, and the
+// comment fills an empty first line or goes in a line of its own before the
+// text. Empty for a cpu_type or loop_type the window does not know.
+Result<std::string> seededTemplateOf(std::string_view text, std::int16_t cpu_type,
+                                     std::int16_t loop_type, float Fosc, std::uint8_t X);
+// Whether the text holds a "#X" that seededTemplateOf replaces.
+bool hasSeedPlace(std::string_view text);
 
 }  // namespace delaysub::core

@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "calc/calc.h"
+#include "core/design.h"
 #include "core/lists.h"
 #include "core/result.h"
 #include "form_test_support.h"
 #include "window/form.h"
+#include "window/hints.h"
 
 namespace delaysub::calc {
 namespace {
@@ -307,7 +309,16 @@ TEST_P(AgreesWithTheWindow, DelaySeedFormulaAndTemplate) {
     EXPECT_EQ(j["formula"], lf(f.Text1(3).text()));
   } else {
     ASSERT_EQ(r.status, kExitFailed);
-    EXPECT_EQ(windowReport(j.at("error")), f.errorReport());
+    // The window names the seeds that compute when the seed itself overflows:
+    // it did not fit 32 bits, or it lies outside the range.
+    std::string report = windowReport(j.at("error"));
+    const auto range = core::seedRange(in.cpu, in.loop);
+    ASSERT_TRUE(range);
+    const bool seedOutside = !j.contains("seed") || j["seed"].get<std::int64_t>() < range->first ||
+                             j["seed"].get<std::int64_t>() > range->last;
+    if (seedOutside && j["error"]["number"] == core::errorNumber(core::RunError::Overflow))
+      report += "（" + window::hints::seedRangeNote(in.cpu, in.loop) + "）";
+    EXPECT_EQ(report, f.errorReport());
   }
   if (j.contains("seed_hex")) {  // else the seed did not fit and the window kept the old one
     EXPECT_EQ(j["seed_hex"], f.Label1(9).caption());
@@ -328,6 +339,30 @@ INSTANTIATE_TEST_SUITE_P(
         DelayInput{2, 1, {10, ""}, "2.5", true}, DelayInput{2, 2, {-1, "0.001"}, "1023", false},
         DelayInput{2, 2, {-1, "abc"}, "7", false}, DelayInput{0, 0, {-1, ""}, "-2", false},
         DelayInput{0, 0, {5, ""}, "1e10", false}, DelayInput{0, 1, {5, ""}, "", true}));
+
+// The window's "复制（代入 X）" copies what "template --seed --crlf" prints,
+// less the line break that ends the printout.
+TEST(TemplateCopy, IsWhatTemplateSeedPrints) {
+  struct Case {
+    std::int16_t cpu, loop;
+    Crystal crystal;
+    const char* seed;
+  };
+  const Case cases[] = {{0, 0, {5, ""}, "100"}, {2, 2, {4, ""}, "255"}, {1, 1, {-1, "16"}, "0"}};
+  for (const Case& c : cases) {
+    window::DelaySubForm f;
+    setUp(f, c.cpu, c.crystal);
+    f.Option2.select(c.loop);
+    window::test_support::typeInto(f.Text1(1), c.seed);
+    const window::hints::TemplateCopy copy = window::hints::templateCopy(f);
+    ASSERT_TRUE(copy.enabled) << c.seed;
+    const Answer r =
+        calc({"template", "--core", kCoreNames[c.cpu], "--loops", std::to_string(c.loop + 1),
+              "--crystal", c.crystal.text(), "--seed", c.seed, "--crlf"});
+    ASSERT_EQ(r.status, kExitOk) << r.err;
+    EXPECT_EQ(copy.text + "\r\n", r.out) << c.seed;
+  }
+}
 
 struct BaudInput {
   std::int16_t cpu;

@@ -242,5 +242,57 @@ TEST(SeededTemplate, CommentAndLiteral) {
   EXPECT_EQ(seededTemplate(0, 3, 12.0f, 1).value, "");
 }
 
+TEST(SeededTemplateOf, AnEditedTemplate) {
+  struct Case {
+    const char* name;
+    const char* text;
+    const char* seeded;
+  };
+  const char* comment = "; BYT_DLY = 64H (100): T = 204 uS at 12 MHz, MCS-51, single loop";
+  const Case cases[] = {
+      {"the first line empty: the comment fills it", "\r\n MOV A,#X", "\r\n MOV A,#64H"},
+      {"a first line of its own: the comment goes before it", "WAIT: MOV R0,#X\r\nRET",
+       "\r\nWAIT: MOV R0,#64H\r\nRET"},
+      {"every #X, not #XL or #X_1", "\r\n#X #XL #X_1 #X,#X", "\r\n#64H #XL #X_1 #64H,#64H"},
+      {"no #X at all", "\r\nNOP", "\r\nNOP"},
+  };
+  for (const Case& c : cases) {
+    const auto t = seededTemplateOf(c.text, 0, 0, 12.0f, 100);
+    ASSERT_TRUE(t.ok()) << c.name;
+    EXPECT_EQ(t.value, std::string(comment) + c.seeded) << c.name;
+  }
+  EXPECT_TRUE(hasSeedPlace("MOV BYT_DLY,#X\r\n"));
+  EXPECT_TRUE(hasSeedPlace("#XL #X"));
+  EXPECT_FALSE(hasSeedPlace("#XL #X1 X"));
+  // The window's own template gives what seededTemplate gives.
+  EXPECT_EQ(seededTemplateOf(templateOf(2, 2), 2, 2, 12.0f, 7).value,
+            seededTemplate(2, 2, 12.0f, 7).value);
+  EXPECT_EQ(seededTemplateOf("#X", 0, 0, 0.0f, 1).error, RunError::DivisionByZero);
+}
+
+TEST(SeedRange, TheSeedsThatComputeForEachCoreAndNesting) {
+  struct Case {
+    std::int16_t cpu, loop;
+    std::int32_t first, last;
+  };
+  const Case cases[] = {
+      {0, 0, -89478487, 89478483},   {0, 1, -13380, 13373}, {0, 2, -1024, 1023},
+      {1, 0, -89478487, 89478483},   {1, 1, -13380, 13373}, {1, 2, -1024, 1023},
+      {2, 0, -134217729, 134217726}, {2, 1, -16386, 16381}, {2, 2, -1024, 1023},
+  };
+  for (const Case& c : cases) {
+    const auto range = seedRange(c.cpu, c.loop);
+    ASSERT_TRUE(range) << c.cpu << "/" << c.loop;
+    EXPECT_EQ(*range, (SeedRange{c.first, c.last})) << c.cpu << "/" << c.loop;
+    // The window computes the ends and raises the overflow one past them.
+    EXPECT_TRUE(delayOf(c.cpu, c.loop, 12.0f, c.first).ok());
+    EXPECT_TRUE(delayOf(c.cpu, c.loop, 12.0f, c.last).ok());
+    EXPECT_EQ(delayOf(c.cpu, c.loop, 12.0f, c.first - 1).error, RunError::Overflow);
+    EXPECT_EQ(delayOf(c.cpu, c.loop, 12.0f, c.last + 1).error, RunError::Overflow);
+  }
+  EXPECT_FALSE(seedRange(0, 3));
+  EXPECT_FALSE(seedRange(2, -1));
+}
+
 }  // namespace
 }  // namespace delaysub::core

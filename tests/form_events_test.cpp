@@ -19,6 +19,11 @@ using test_support::typeInto;
 
 constexpr std::string_view kOverflow = "运行时错误 6：溢出";
 constexpr std::string_view kDivZero = "运行时错误 11：除数为零";
+// An overflow that a seed outside the computing range raised names the range.
+constexpr std::string_view kSingleSeedOverflow =
+    "运行时错误 6：溢出（单循环的种子 X 须在 -89478487..89478483 之内）";
+constexpr std::string_view kTripleSeedOverflow =
+    "运行时错误 6：溢出（三循环的种子 X 须在 -1024..1023 之内）";
 
 struct Started : ::testing::Test {
   RunCounter ran;
@@ -199,7 +204,7 @@ TEST_F(Started, Seed1024InTripleNestingKeepsTheOldDelay) {
   EXPECT_EQ(f.Label1(9).caption(), "400");
   EXPECT_EQ(f.state.T, 396342);
   EXPECT_EQ(f.Text1(0).text(), "396342");
-  EXPECT_EQ(f.errorReport(), kOverflow);
+  EXPECT_EQ(f.errorReport(), kTripleSeedOverflow);
   EXPECT_EQ(reportChanges, 1);
   // The next clean event takes the report away.
   backspaceTo(f.Text1(1), "102");
@@ -213,12 +218,12 @@ TEST_F(Started, SeedOutOfThe32BitRangeKeepsXAndTheDelay) {
   EXPECT_EQ(f.state.X, 1234567890);
   EXPECT_EQ(f.Label1(9).caption(), "499602D2");
   EXPECT_EQ(f.Text1(0).text(), "4");
-  EXPECT_EQ(f.errorReport(), kOverflow);
+  EXPECT_EQ(f.errorReport(), kSingleSeedOverflow);
   appendKeys(f.Text1(1), "1");  // eleven digits: the reading itself overflows
   EXPECT_EQ(f.state.X, 1234567890);
   EXPECT_EQ(f.Label1(9).caption(), "499602D2");
   EXPECT_EQ(f.state.T, 4);
-  EXPECT_EQ(f.errorReport(), kOverflow);
+  EXPECT_EQ(f.errorReport(), kSingleSeedOverflow);
 }
 
 TEST_F(Started, FailingRecomputationDoesNotStopTheSwitchHandlers) {
@@ -229,20 +234,20 @@ TEST_F(Started, FailingRecomputationDoesNotStopTheSwitchHandlers) {
   EXPECT_EQ(f.Text1(3).text(), core::FORM3(std::int16_t{0}));
   EXPECT_EQ(f.Text1(4).text(), core::PRG3(std::int16_t{0}));  // written after the failure
   EXPECT_EQ(f.Text1(0).text(), "2052");
-  EXPECT_EQ(f.errorReport(), kOverflow);  // reported once for the event
-  f.Option0.select(1);                    // AVR: the formula write fails again
+  EXPECT_EQ(f.errorReport(), kTripleSeedOverflow);  // reported once for the event
+  f.Option0.select(1);                              // AVR: the formula write fails again
   EXPECT_EQ(f.Text1(3).text(), core::FORM3(std::int16_t{1}));
   EXPECT_FALSE(f.frame(4).visible());
   EXPECT_EQ(f.Label2(2).caption(), "UBBR初装值：");
   EXPECT_EQ(f.Text2.text(), "UBRR = 4DH");
-  EXPECT_EQ(f.errorReport(), kOverflow);
+  EXPECT_EQ(f.errorReport(), kTripleSeedOverflow);
   f.Option0.select(2);  // W77E58: formula and template writes both fail
   EXPECT_EQ(f.Text1(4).text(), core::PRG3(std::int16_t{2}));
   EXPECT_TRUE(f.frame(4).visible());
   EXPECT_EQ(f.Label2(2).caption(), "TH1 初装值：");
   EXPECT_EQ(f.Text2.text(), "不可实现");
   EXPECT_EQ(f.state.T, 2052);
-  EXPECT_EQ(f.errorReport(), kOverflow);
+  EXPECT_EQ(f.errorReport(), kTripleSeedOverflow);
 }
 
 TEST(CrystalList, PickingACrystalUpdatesBaudAndDelayAtOnce) {
@@ -294,13 +299,13 @@ TEST_F(Started, CrystalPickReportsBothErrorsAndEachStepStillRuns) {
   EXPECT_EQ(f.errorReport(), kDivZero);
   f.Combo0.setListIndex(4);
   EXPECT_EQ(f.state.Fosc, 11.0592f);
-  EXPECT_EQ(f.errorReport(), std::string(kOverflow) + "；" + std::string(kDivZero));
+  EXPECT_EQ(f.errorReport(), std::string(kTripleSeedOverflow) + "；" + std::string(kDivZero));
 
   // Only the delay fails: the baud result still follows the crystal.
   typeInto(f.Combo1, "9600");
   f.Combo0.setListIndex(8);
   EXPECT_EQ(f.Text2.text(), "TH1 = 0FAH");
-  EXPECT_EQ(f.errorReport(), kOverflow);
+  EXPECT_EQ(f.errorReport(), kTripleSeedOverflow);
 
   // Only the baud fails: the delay still follows the crystal.
   backspaceTo(f.Text1(1), "10");
@@ -446,7 +451,7 @@ TEST_F(Started, UnitToggleRecomputesFromTheCurrentInputs) {
 TEST_F(Started, ErrorReportComesAndGoesWithEvents) {
   seed("1024");
   f.Option2.select(2);
-  EXPECT_EQ(f.errorReport(), kOverflow);
+  EXPECT_EQ(f.errorReport(), kTripleSeedOverflow);
   EXPECT_EQ(reportChanges, 1);
   f.Label1(7).doubleClick();  // a clean event, even if it does nothing
   EXPECT_EQ(f.errorReport(), "");

@@ -8,6 +8,7 @@
 #include "core/design.h"
 #include "core/lists.h"
 #include "core/numbers.h"
+#include "window/hints.h"
 #include "window/layout.h"
 
 namespace delaysub::window {
@@ -16,8 +17,6 @@ namespace {
 
 constexpr std::string_view kMicroseconds = core::kMicrosecondsCaption;
 constexpr std::string_view kMilliseconds = core::kMillisecondsCaption;
-constexpr std::string_view kErrorPrefix = "运行时错误 ";
-constexpr std::string_view kErrorColon = "：";
 constexpr std::string_view kErrorSeparator = "；";
 
 constexpr int kFrameCount = 5;
@@ -50,16 +49,18 @@ std::vector<std::string> captionsOf(std::string_view name) {
   return captions;
 }
 
-std::string errorText(const std::vector<RunError>& errors) {
+// The event's errors; an overflow that a seed outside its range raised names
+// that range (seedNote, "" when none did).
+std::string errorText(const std::vector<RunError>& errors, const std::string& seedNote) {
   std::string text;
   for (RunError error : errors) {
     if (!text.empty()) {
       text += kErrorSeparator;
     }
-    text += kErrorPrefix;
-    text += std::to_string(core::errorNumber(error));
-    text += kErrorColon;
-    text += core::errorMeaningZh(error);
+    text += hints::runErrorText(error);
+    if (error == RunError::Overflow && !seedNote.empty()) {
+      text += "（" + seedNote + "）";
+    }
   }
   return text;
 }
@@ -77,8 +78,8 @@ std::optional<int> frameNumber(std::string_view name) {
   return digit - '0';
 }
 
-template <class Box>
-Box& member(std::vector<std::unique_ptr<Box>>& members, int index, std::string_view name) {
+template <class Members>
+auto& member(Members& members, int index, std::string_view name) {
   if (index < 0 || index >= static_cast<int>(members.size()) ||
       !members[static_cast<std::size_t>(index)]) {
     throw std::out_of_range(std::string(name) + " has no index " + std::to_string(index));
@@ -145,6 +146,9 @@ void DelaySubForm::wire() {
 TextBox& DelaySubForm::Text1(int index) {
   return member(text1_, index, "Text1");
 }
+const TextBox& DelaySubForm::Text1(int index) const {
+  return member(text1_, index, "Text1");
+}
 Label& DelaySubForm::Label1(int index) {
   return member(label1_, index, "Label1");
 }
@@ -208,7 +212,8 @@ void DelaySubForm::shown() {
 }
 
 void DelaySubForm::report(const std::vector<RunError>& errors) {
-  std::string text = errorText(errors);
+  std::string text = errorText(errors, seedNote_);
+  seedNote_.clear();
   if (text == errorReport_) {
     return;
   }
@@ -316,6 +321,7 @@ RunError DelaySubForm::Text1_Change(std::int16_t /*index*/) {
   events.ran("Text1_Change");
   const auto seed = core::roundToInt32(core::readNumber(Text1(kSeedBox).text()));
   if (!seed.ok()) {
+    noteSeedRange();
     return seed.error;
   }
   state.X = seed.value;
@@ -324,11 +330,26 @@ RunError DelaySubForm::Text1_Change(std::int16_t /*index*/) {
   events.ran(state.cpu_type == 2 ? "W77E_T" : "CALC_T");
   const auto whole = core::delayOf(state.cpu_type, state.loop_type, state.Fosc, state.X);
   if (!whole.ok()) {
+    // Only the seed's own overflow: a delay beyond 32 bits (a slow crystal)
+    // or 0 / 0 comes from a seed inside the range.
+    const auto range = core::seedRange(state.cpu_type, state.loop_type);
+    if (whole.error == RunError::Overflow && range &&
+        (state.X < range->first || state.X > range->last)) {
+      noteSeedRange();
+    }
     return whole.error;
   }
   state.T = whole.value;
   showDelay();
   return RunError::None;
+}
+
+void DelaySubForm::noteSeedRange() {
+  // Reported with the event's errors; a handler called outside any event
+  // reports nothing.
+  if (events.depth() > 0) {
+    seedNote_ = hints::seedRangeNote(state.cpu_type, state.loop_type);
+  }
 }
 
 void DelaySubForm::showDelay() {

@@ -51,6 +51,7 @@ class DelaySubForm {
 
   // Controls. Text1 has indices 0, 1, 3, 4; Label1 0..4 and 6..10; Label2 0, 2.
   TextBox& Text1(int index);
+  const TextBox& Text1(int index) const;
   Label& Label1(int index);
   Label& Label2(int index);
   ComboBox Combo0;
@@ -106,6 +107,9 @@ class DelaySubForm {
   RunError followCrystal();
   // T in the unit that Label1(6) reads into Text1(0).
   void showDelay();
+  // The seed read or given to the delay lies outside the seeds that compute:
+  // the event's overflow report names their range.
+  void noteSeedRange();
 
   bool loading_ = false;  // Form_Load is running
 
@@ -114,6 +118,7 @@ class DelaySubForm {
   std::vector<std::unique_ptr<Label>> label2_;
   std::array<std::unique_ptr<Frame>, 5> frames_;
   std::string errorReport_;
+  std::string seedNote_;  // the seed range, for this event's overflow report
   Reporter reporter_{*this};
 };
 

@@ -15,6 +15,7 @@
 #include <map>
 #include <string>
 
+#include "window/qt_hints.h"
 #include "window/qt_widgets.h"
 #include "window/qt_x11.h"
 
@@ -204,11 +205,13 @@ DelaySubWindow::DelaySubWindow(EventObserver* observer, QWidget* parent)
   }
   buildTabOrder();
   buildErrorReport();
+  hints_ = std::make_unique<HintsBinding>(*this);
 
   form_.load();
 }
 
 DelaySubWindow::~DelaySubWindow() {
+  hints_.reset();
   // The widgets' signals reach the form: the widgets go first.
   qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }

@@ -19,6 +19,8 @@ class QStyle;
 
 namespace delaysub::window {
 
+class HintsBinding;
+
 class DelaySubWindow : public QWidget {
   Q_OBJECT
 
@@ -69,6 +71,8 @@ class DelaySubWindow : public QWidget {
   void showErrorReport();
 
   DelaySubForm form_;
+  // The hints beside the results; goes before the form and the widgets.
+  std::unique_ptr<HintsBinding> hints_;
   std::vector<Entry> entries_;
   QLabel* errorReport_ = nullptr;
   QStyle* optionStyle_ = nullptr;
