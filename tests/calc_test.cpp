@@ -316,8 +316,9 @@ TEST_P(AgreesWithTheWindow, DelaySeedFormulaAndTemplate) {
     ASSERT_TRUE(range);
     const bool seedOutside = !j.contains("seed") || j["seed"].get<std::int64_t>() < range->first ||
                              j["seed"].get<std::int64_t>() > range->last;
-    if (seedOutside && j["error"]["number"] == core::errorNumber(core::RunError::Overflow))
+    if (seedOutside && j["error"]["number"] == core::errorNumber(core::RunError::Overflow)) {
       report += "（" + window::hints::seedRangeNote(in.cpu, in.loop) + "）";
+    }
     EXPECT_EQ(report, f.errorReport());
   }
   if (j.contains("seed_hex")) {  // else the seed did not fit and the window kept the old one

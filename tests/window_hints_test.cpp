@@ -61,8 +61,9 @@ class WindowHintsTest : public QObject {
   // the SMOD buttons for AVR).
   void click(const char* name, int index) {
     auto* button = widget<QRadioButton>(name, index);
-    if (button->isVisibleTo(window_.get()))
+    if (button->isVisibleTo(window_.get())) {
       QTest::mouseClick(button, Qt::LeftButton);
+    }
   }
 
   // The user selects the box's text and types the new one key by key.
@@ -98,18 +99,21 @@ class WindowHintsTest : public QObject {
     MenuSeen seen;
     QTimer::singleShot(0, this, [&seen] {
       auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-      if (!menu)
+      if (!menu) {
         return;
+      }
       seen.opened = true;
       for (QAction* action : menu->actions()) {
-        if (action->isSeparator())
+        if (action->isSeparator()) {
           continue;
+        }
         seen.entries << action->text();
         if (action->objectName() == QLatin1String("edit-copy-seeded")) {
           seen.caption = action->text();
           seen.enabled = action->isEnabled();
-          if (action->isEnabled())
+          if (action->isEnabled()) {
             action->trigger();
+          }
         }
       }
       menu->close();
@@ -200,10 +204,12 @@ class WindowHintsTest : public QObject {
     QFETCH(QString, result);
     QFETCH(QString, hint);
     click("Option0", core);
-    if (!crystal.isNull())
+    if (!crystal.isNull()) {
       retype(widget<QComboBox>("Combo0")->lineEdit(), crystal);
-    if (!baud.isNull())
+    }
+    if (!baud.isNull()) {
       retype(widget<QComboBox>("Combo1")->lineEdit(), baud);
+    }
     click("Option1", smod);
     auto* box = widget<QLineEdit>("Text2");
     QCOMPARE(hintOf(box), hint);
