@@ -69,6 +69,8 @@ constexpr int kUndoBound = 64;
 constexpr int kBlockBound = 64;
 constexpr std::size_t kRecentEvents = 12;
 
+QtMessageHandler previousHandler = nullptr;
+
 long fromEnvironment(const char* name, long fallback) {
   bool ok = false;
   const long value = qEnvironmentVariable(name).toLong(&ok);
@@ -298,10 +300,6 @@ class WindowStormTest : public QObject {
     auto* combo = static_cast<QComboBox*>(
         any(std::vector<QWidget*>{window_->control("Combo0"), window_->control("Combo1")}));
     click(combo->lineEdit(), QPoint(2, 2));
-    if (!x11_) {
-      QTest::ignoreMessage(QtWarningMsg, "This plugin does not support raise()");
-      QTest::ignoreMessage(QtWarningMsg, "This plugin does not support grabbing the keyboard");
-    }
     QTest::keyClick(window(), Qt::Key_Down, Qt::AltModifier);
     QAbstractItemView* view = combo->view();
     if (!QTest::qWaitFor([view] { return view->isVisible(); })) {
@@ -443,7 +441,8 @@ class WindowStormTest : public QObject {
           const QString held =
               toQt(form.control<delaysub::window::TextBox>(row.name, row.index).text());
           if (auto* area = qobject_cast<QTextEdit*>(widget)) {
-            if (area->toPlainText() != QString(held).replace(QStringLiteral("\r\n"), "\n")) {
+            // The control holds CR LF at every line break, the widget LF.
+            if (area->toPlainText().replace(u'\n', QStringLiteral("\r\n")) != held) {
               return name + QStringLiteral(" text \"%1\", the control \"%2\"")
                                 .arg(area->toPlainText(), held);
             }
@@ -551,6 +550,16 @@ class WindowStormTest : public QObject {
  private slots:
   void initTestCase() {
     x11_ = QGuiApplication::platformName() == QLatin1String("xcb");
+    if (!x11_) {
+      // The offscreen platform cannot raise the list or grab the keyboard,
+      // and says so at every list it opens.
+      previousHandler = qInstallMessageHandler(
+          [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (!message.startsWith(QLatin1String("This plugin does not support"))) {
+              previousHandler(type, context, message);
+            }
+          });
+    }
     window_ = std::make_unique<DelaySubWindow>(&watch_);
     window_->show();
     QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
