@@ -18,7 +18,8 @@
 
 namespace {
 
-constexpr const char* kFuzzTarget = "calc_fuzz";
+using delaysub::fuzz::check;
+
 constexpr std::size_t kMostArguments = 64;
 
 bool oneLine(const std::string& text) {
@@ -43,22 +44,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::ostringstream out, err;
   const int status = delaysub::calc::runCalc(args, out, err);
   const std::string o = out.str(), e = err.str();
-  CHECK(status == delaysub::calc::kExitOk || status == delaysub::calc::kExitFailed ||
+  check(status == delaysub::calc::kExitOk || status == delaysub::calc::kExitFailed ||
         status == delaysub::calc::kExitUsage);
   if (status == delaysub::calc::kExitUsage) {
-    CHECK(o.empty());
-    CHECK(oneLine(e));
-    CHECK(e.ends_with("--help'\n"));
+    check(o.empty());
+    check(oneLine(e));
+    check(e.ends_with("--help'\n"));
   }
   if (status == delaysub::calc::kExitFailed) {
-    CHECK(!e.empty());
+    check(!e.empty());
   }
   if (status == delaysub::calc::kExitOk) {
-    CHECK(!o.empty());
-    CHECK(e.empty());
+    check(!o.empty());
+    check(e.empty());
   }
   if (o.starts_with("{")) {
-    CHECK(nlohmann::json::accept(o));
+    check(nlohmann::json::accept(o));
   }
   return 0;
 }
