@@ -81,11 +81,6 @@ QString toQt(const std::string& text) {
   return QString::fromStdString(text);
 }
 
-QString nameOf(const ControlSpec& row) {
-  const QString name = QString::fromUtf8(row.name.data(), static_cast<qsizetype>(row.name.size()));
-  return row.index >= 0 ? QStringLiteral("%1(%2)").arg(name).arg(row.index) : name;
-}
-
 std::size_t heapInUse() {
 #if defined(__SANITIZE_ADDRESS__)
   return __sanitizer_get_current_allocated_bytes();
@@ -424,7 +419,7 @@ class WindowStormTest : public QObject {
     auto& form = window_->form();
     for (const ControlSpec& row : layoutTable()) {
       QWidget* widget = window_->control(row.name, row.index);
-      const QString name = nameOf(row);
+      const QString name = widget->objectName();
       switch (row.kind) {
         case Kind::Frame:
           if (widget->isHidden() == form.control<delaysub::window::Frame>(row.name).visible()) {
