@@ -14,38 +14,26 @@
 //   M<n>           double-click Label1 element n (taken modulo the elements)
 // Unknown lines are skipped; at most kMaxEvents events run per input.
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "core/baud.h"
-#include "core/delay.h"
-#include "core/numbers.h"
-#include "core/texts.h"
+#include "fuzz/form_invariants.h"
 #include "fuzz/fuzz_check.h"
 #include "window/form.h"
-#include "window/layout.h"
-#include "window/run_counts.h"
 
 namespace {
 
 using namespace delaysub;
 using delaysub::fuzz::check;
-using delaysub::fuzz::isUpperHex;
 using window::DelaySubForm;
-using window::RunError;
 
 constexpr int kMaxEvents = 400;
-constexpr int kMaxDepth = 4;  // Option0_Click, Option2_Click, Text1_Change, Text1_Change
 constexpr int kLabel1Indices[] = {0, 1, 2, 3, 4, 6, 7, 8, 9, 10};
 
 std::string unescape(std::string_view s) {
@@ -135,131 +123,10 @@ std::optional<EditField> field(char target) {
   }
 }
 
-// What the last finished event reported through the dispatcher.
-struct EventLog {
-  bool finished = false;
-  std::vector<RunError> errors;
-
-  bool has(RunError e) const {
-    for (RunError seen : errors) {
-      if (seen == e) {
-        return true;
-      }
-    }
-    return false;
-  }
-};
-
-bool sameFloat(float a, float b) {
-  return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-// "不可实现", "TH1 = 0<hex>H" or "UBRR = <hex>H".
-bool isBaudResult(std::string_view t) {
-  if (t == core::kNotAchievable) {
-    return true;
-  }
-  for (std::string_view prefix : {core::kTh1Prefix, core::kUbrrPrefix}) {
-    if (t.size() > prefix.size() + 1 && t.substr(0, prefix.size()) == prefix && t.back() == 'H' &&
-        isUpperHex(t.substr(prefix.size(), t.size() - prefix.size() - 1))) {
-      return true;
-    }
-  }
-  return false;
-}
-
-std::string delayText(std::int32_t T, std::string_view unit) {
-  return unit == "uS" ? core::integerText(T) : core::decimalText(T / 1000.0);
-}
-
-void checkErrorReport(const DelaySubForm& form, const EventLog& log) {
-  const std::string& report = form.errorReport();
-  check(log.errors.empty() == report.empty());
-  for (RunError e : log.errors) {
-    check(e == RunError::Overflow || e == RunError::DivisionByZero);
-    const std::string piece = "运行时错误 " + std::to_string(core::errorNumber(e)) + "：" +
-                              std::string(core::errorMeaningZh(e));
-    check(report.find(piece) != std::string::npos);
-  }
-}
-
-// The invariants after every event: ran holds the run counts now, before
-// those at its start.
-void checkInvariants(DelaySubForm& form, const window::RunCounts& ran,
-                     const window::RunCounts& before, const EventLog& log) {
-  const window::WindowState& s = form.state;
-  check(form.events.depth() == 0);
-  check(form.events.deepest() <= kMaxDepth);
-  if (log.finished) {
-    checkErrorReport(form, log);
-  }
-
-  // The option buttons, the formula and what follows the core.
-  check(s.cpu_type == form.Option0.selected());
-  check(s.loop_type == form.Option2.selected());
-  check(s.cpu_type >= 0 && s.cpu_type <= 2 && s.loop_type >= 0 && s.loop_type <= 2);
-  using TextOfCore = std::string_view (*)(const std::int16_t&);
-  constexpr TextOfCore kFormulas[] = {core::FORM1, core::FORM2, core::FORM3};
-  check(form.Text1(3).text() == kFormulas[s.loop_type](s.cpu_type));
-  check(form.frame(4).visible() == (s.cpu_type != 1));
-  check(form.Label2(2).caption() == (s.cpu_type == 1 ? window::kUbrrCaption : window::kTh1Caption));
-
-  // The shown crystal is the stored one.
-  const float Fosc = core::singleRound(core::readNumber(form.Combo0.text()));
-  check(sameFloat(s.Fosc, Fosc));
-
-  // The delay box shows the stored T in the unit that Label1(6) names, and
-  // the hex label shows X.
-  const std::string& unit = form.Label1(6).caption();
-  check(unit == "uS" || unit == "mS");
-  check(form.Text1(0).text() == delayText(s.T, unit));
-  check(form.Label1(9).caption() == core::hexText(s.X));
-
-  // Every change of the seed, crystal, core or nesting reruns Text1_Change,
-  // so X and T are what the shown inputs give whenever that run succeeds.
-  const bool delayRan = ran.Text1_Change != before.Text1_Change;
-  const core::Result<std::int32_t> X = core::roundToInt32(core::readNumber(form.Text1(1).text()));
-  RunError delayError = X.error;
-  if (X.ok()) {
-    check(s.X == X.value);
-    const core::Result<double> time = s.cpu_type == 2 ? core::W77E_T(X.value, s.loop_type, Fosc)
-                                                      : core::CALC_T(X.value, s.loop_type, Fosc);
-    delayError = time.error;
-    if (time.ok()) {
-      const core::Result<std::int32_t> T = core::roundToInt32(time.value);
-      delayError = T.error;
-      if (T.ok()) {
-        check(s.T == T.value);
-      }
-    }
-  }
-  if (delayRan && log.finished) {
-    // A failing run is reported, a successful one is not.
-    check(delayError == RunError::None || log.has(delayError));
-  }
-
-  // Likewise the baud box follows the shown crystal, baud text, SMOD and core.
-  check(isBaudResult(form.Text2.text()));
-  const auto baud =
-      core::BPS_TEXT(s.cpu_type, Fosc, form.Combo1.text(), form.Option1.isSelected(0));
-  if (baud.ok()) {
-    check(baud.value.has_value() && form.Text2.text() == *baud.value);
-    const bool avr = form.Text2.text().rfind(core::kUbrrPrefix, 0) == 0;
-    check(form.Text2.text() == core::kNotAchievable || avr == (s.cpu_type == 1));
-  } else if (ran.BPS != before.BPS && log.finished) {
-    check(log.has(baud.error));
-  }
-  if (log.finished && log.errors.empty()) {
-    check(!delayRan || delayError == RunError::None);
-    check(ran.BPS == before.BPS || baud.ok());
-  }
-}
-
-class Session : private window::EventObserver {
+class Session {
  public:
   Session() {
-    form_.events.subscribe(ran_);
-    form_.events.subscribe(*this);
+    form_.events.subscribe(watch_);
     form_.load();
     form_.shown();
     check(form_.Option2.selected() == 0 && form_.state.T == 4);
@@ -274,11 +141,12 @@ class Session : private window::EventObserver {
       return;
     }
     ++events_;
-    const window::RunCounts before = ran_;
-    log_ = EventLog{};
-    form_.events.resetDeepest();
+    watch_.startStep(form_);
     event(form_);
-    checkInvariants(form_, ran_, before, log_);
+    if (const std::string broken = fuzz::brokenInvariant(form_, watch_); !broken.empty()) {
+      std::fprintf(stderr, "%s: invariant broken\n", broken.c_str());
+      std::abort();
+    }
   }
 
   void perform(std::string_view line) {
@@ -361,13 +229,7 @@ class Session : private window::EventObserver {
   }
 
  private:
-  void eventFinished(const std::vector<RunError>& errors) override {
-    log_.finished = true;
-    log_.errors = errors;
-  }
-
-  window::RunCounter ran_;
-  EventLog log_;
+  fuzz::EventWatch watch_;
   DelaySubForm form_;  // after what it tells
   int events_ = 0;
 };

@@ -2,7 +2,6 @@
 // into every box whatever the clipboard holds, or when it has no owner at all,
 // and the hints that the window gives the window manager. The offscreen
 // platform has neither clipboard owners nor window properties.
-#include <poll.h>
 #include <xcb/xcb.h>
 
 #include <QApplication>
@@ -17,115 +16,18 @@
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTimer>
-#include <atomic>
 #include <memory>
-#include <thread>
 
 #include "window/qt_window.h"
 #include "window/run_counts.h"
+#include "x11_clipboard.h"
 
 using delaysub::window::DelaySubWindow;
+using delaysub::window::test_support::Clipboard;
+using delaysub::window::test_support::ClipboardStates;
+using delaysub::window::test_support::internAtom;
 
 namespace {
-
-xcb_atom_t internAtom(xcb_connection_t* connection, const QByteArray& name) {
-  const auto cookie =
-      xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.constData());
-  std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)> reply(
-      xcb_intern_atom_reply(connection, cookie, nullptr), &free);
-  return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
-// Another X client that holds the clipboard and the primary selection and
-// offers the same bytes in the given formats only, answering from its own
-// thread; it quits (leaving both without an owner) when destroyed.
-class ForeignOwner {
- public:
-  explicit ForeignOwner(const QList<QByteArray>& formats, QByteArray bytes = {})
-      : connection_(xcb_connect(nullptr, nullptr)), bytes_(std::move(bytes)) {
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
-    window_ = xcb_generate_id(connection_);
-    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-    targets_ = internAtom(connection_, "TARGETS");
-    for (const QByteArray& format : formats) {
-      formats_.push_back(internAtom(connection_, format));
-    }
-    for (xcb_atom_t selection :
-         {internAtom(connection_, "CLIPBOARD"), xcb_atom_t(XCB_ATOM_PRIMARY)}) {
-      xcb_set_selection_owner(connection_, window_, selection, XCB_CURRENT_TIME);
-    }
-    xcb_flush(connection_);
-    thread_ = std::thread([this] { serve(); });
-  }
-  ~ForeignOwner() {
-    stop_ = true;
-    thread_.join();
-    xcb_disconnect(connection_);
-  }
-  ForeignOwner(const ForeignOwner&) = delete;
-  ForeignOwner& operator=(const ForeignOwner&) = delete;
-
- private:
-  void serve() {
-    pollfd events{xcb_get_file_descriptor(connection_), POLLIN, 0};
-    while (!stop_) {
-      poll(&events, 1, 20);
-      while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
-        if ((event->response_type & 0x7f) == XCB_SELECTION_REQUEST) {
-          answer(*reinterpret_cast<xcb_selection_request_event_t*>(event));
-        }
-        free(event);
-      }
-    }
-  }
-
-  void answer(const xcb_selection_request_event_t& request) {
-    xcb_selection_notify_event_t notify{};
-    notify.response_type = XCB_SELECTION_NOTIFY;
-    notify.time = request.time;
-    notify.requestor = request.requestor;
-    notify.selection = request.selection;
-    notify.target = request.target;
-    notify.property = XCB_ATOM_NONE;
-    const xcb_atom_t property =
-        request.property != XCB_ATOM_NONE ? request.property : request.target;
-    if (request.target == targets_) {
-      QList<xcb_atom_t> offered = formats_;
-      offered.prepend(targets_);
-      xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, request.requestor, property,
-                          XCB_ATOM_ATOM, 32, static_cast<std::uint32_t>(offered.size()),
-                          offered.constData());
-      notify.property = property;
-    } else if (formats_.contains(request.target)) {
-      xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, request.requestor, property,
-                          request.target, 8, static_cast<std::uint32_t>(bytes_.size()),
-                          bytes_.constData());
-      notify.property = property;
-    }
-    xcb_send_event(connection_, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
-                   reinterpret_cast<const char*>(&notify));
-    xcb_flush(connection_);
-  }
-
-  xcb_connection_t* connection_;
-  QByteArray bytes_;
-  xcb_window_t window_ = 0;
-  xcb_atom_t targets_ = 0;
-  QList<xcb_atom_t> formats_;
-  std::atomic<bool> stop_ = false;
-  std::thread thread_;
-};
-
-// What the clipboard and the primary selection hold when the paste comes.
-enum class Clipboard {
-  NoOwner,          // as after a new login
-  OwnerGone,        // another program offered text, then quit
-  ForeignNoFormat,  // another program holds them but offers no format
-  ForeignImage,     // another program offers an image only
-  ForeignUnknown,   // another program offers a format nobody knows
-  ForeignText,      // another program offers text
-};
 
 enum class Way { CtrlV, ShiftInsert, ContextMenu, MiddleClick, Drop };
 
@@ -142,64 +44,10 @@ class X11WindowTest : public QObject {
  private:
   delaysub::window::RunCounter ran_;  // outlives the window it counts for
   std::unique_ptr<DelaySubWindow> window_;
-  std::unique_ptr<ForeignOwner> owner_;
-
-  // The formats that Qt reports for the clipboard and the selection.
-  static QStringList formats(QClipboard::Mode mode) {
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData(mode);
-    return data ? data->formats() : QStringList();
-  }
-
-  // Leaves the clipboard and the selection in the state, as another program
-  // would (this one never owns them here: a row that copies inside the
-  // program would change the state for the rows after it).
-  bool prepare(Clipboard state, const QByteArray& text = kPasted) {
-    owner_.reset();
-    QList<QByteArray> foreign;
-    switch (state) {
-      case Clipboard::NoOwner:
-        break;
-      case Clipboard::OwnerGone:
-        owner_ = std::make_unique<ForeignOwner>(QList<QByteArray>{"UTF8_STRING", "text/plain"});
-        if (!QTest::qWaitFor(
-                [] { return formats(QClipboard::Clipboard).contains("text/plain"); })) {
-          return false;
-        }
-        owner_.reset();
-        break;
-      case Clipboard::ForeignNoFormat:
-        owner_ = std::make_unique<ForeignOwner>(QList<QByteArray>{});
-        foreign = {"TARGETS"};
-        break;
-      case Clipboard::ForeignImage:
-        owner_ = std::make_unique<ForeignOwner>(QList<QByteArray>{"image/png"}, "\x89PNG");
-        foreign = {"TARGETS", "image/png"};
-        break;
-      case Clipboard::ForeignUnknown:
-        owner_ = std::make_unique<ForeignOwner>(QList<QByteArray>{"application/x-unknown"}, "?");
-        foreign = {"TARGETS", "application/x-unknown"};
-        break;
-      case Clipboard::ForeignText:
-        owner_ = std::make_unique<ForeignOwner>(QList<QByteArray>{"UTF8_STRING"}, text);
-        foreign = {"TARGETS", "text/plain"};
-        break;
-    }
-    // Qt learns of the new owner through the server.
-    return QTest::qWaitFor([&foreign] {
-      for (QClipboard::Mode mode : {QClipboard::Clipboard, QClipboard::Selection}) {
-        const QStringList known = formats(mode);
-        if (known.isEmpty() != foreign.isEmpty()) {
-          return false;
-        }
-        for (const QByteArray& format : foreign) {
-          if (!known.contains(QString::fromLatin1(format))) {
-            return false;
-          }
-        }
-      }
-      return true;
-    });
-  }
+  // The clipboard is left in each state as another program would leave it
+  // (this one never owns it here: a row that copies inside the program would
+  // change the state for the rows after it).
+  ClipboardStates clipboard_;
 
   // Pastes the way a user does into the box.
   static void paste(QWidget* box, Way way) {
@@ -269,7 +117,7 @@ class X11WindowTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
   }
   void cleanupTestCase() {
-    owner_.reset();
+    clipboard_.release();
     window_.reset();
   }
 
@@ -316,7 +164,7 @@ class X11WindowTest : public QObject {
     QFETCH(bool, editable);
     QFETCH(Clipboard, state);
     QFETCH(Way, way);
-    QVERIFY(prepare(state));
+    QVERIFY(clipboard_.prepare(state, kPasted));
     QWidget* control = window_->control(name.toStdString(), index);
     auto* combo = qobject_cast<QComboBox*>(control);
     QWidget* box = combo ? combo->lineEdit() : control;
@@ -345,7 +193,7 @@ class X11WindowTest : public QObject {
   void pastingLinesIntoTheTemplate() {
     QFETCH(QString, pasted);
     QFETCH(QString, expected);
-    QVERIFY(prepare(Clipboard::ForeignText, pasted.toUtf8()));
+    QVERIFY(clipboard_.prepare(Clipboard::ForeignText, pasted.toUtf8()));
     auto* box = qobject_cast<QTextEdit*>(window_->control("Text1", 4));
     box->setFocus();
     QTest::keyClick(box, Qt::Key_Home, Qt::ControlModifier);
