@@ -270,7 +270,8 @@ std::optional<std::size_t> bestDepth(const std::vector<DepthSolution>& solutions
 
 std::vector<ReloadOption> nearestReloads(std::int16_t cpu_type, float Fosc, double wantedBaud) {
   std::vector<ReloadOption> options;
-  if (!(wantedBaud > 0.0) || !std::isfinite(wantedBaud) || !std::isfinite(Fosc)) {
+  // No crystal (or a negative one) gives no rate at all: nothing is nearest.
+  if (!(wantedBaud > 0.0) || !std::isfinite(wantedBaud) || !(Fosc > 0.0f) || !std::isfinite(Fosc)) {
     return options;
   }
   const double hertz = static_cast<double>(Fosc) * 1e6;

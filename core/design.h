@@ -116,7 +116,7 @@ struct ReloadOption {
 // rate is nearest the wanted one (ties to the smaller reload value):
 //   8051: 2^SMOD * Fosc * 10^6 / (384 * (256 - TH1)), TH1 in 0..255;
 //   AVR:  Fosc * 10^6 / (16 * (UBRR + 1)), 8 instead of 16 with U2X.
-// Empty for another cpu_type, or a wanted rate that is not above 0.
+// Empty for another cpu_type, a wanted rate or a crystal that is not above 0.
 std::vector<ReloadOption> nearestReloads(std::int16_t cpu_type, float Fosc, double wantedBaud);
 // The option with the smallest |error|, ties to SMOD 0 / U2X 0.
 std::optional<std::size_t> bestReload(const std::vector<ReloadOption>& options);

@@ -80,15 +80,22 @@ TEST(NearestReload, NoOptionsWithoutARate) {
     EXPECT_TRUE(nearestReloads(1, 12.0f, baud).empty()) << baud;
   }
   EXPECT_TRUE(nearestReloads(3, 12.0f, 9600).empty());
+  // No crystal gives no rate: nothing is nearest.
+  for (float Fosc : {0.0f, -12.0f}) {
+    EXPECT_TRUE(nearestReloads(0, Fosc, 9600).empty()) << Fosc;
+    EXPECT_TRUE(nearestReloads(1, Fosc, 9600).empty()) << Fosc;
+  }
   EXPECT_FALSE(bestReload({}).has_value());
 }
 
 TEST(NearestReload, EqualErrorsGoToSmod0) {
-  // A zero crystal gives rate 0 everywhere: -100 % for both SMOD values.
-  const auto options = nearestReloads(0, 0.0f, 9600);
-  ASSERT_EQ(options.size(), 2u);
-  EXPECT_EQ(options[0].errorPercent, options[1].errorPercent);
-  EXPECT_EQ(bestReload(options), 0u);
+  ReloadOption above, below;
+  above.errorPercent = 1.5;
+  below.errorPercent = -1.5;
+  EXPECT_EQ(bestReload({above, below}), 0u);
+  EXPECT_EQ(bestReload({below, above}), 0u);
+  below.errorPercent = -1.25;
+  EXPECT_EQ(bestReload({above, below}), 1u);
 }
 
 TEST(BaudAnswer, WindowTextBesideTheOptions) {
