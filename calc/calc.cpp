@@ -467,7 +467,8 @@ int runBaud(const Options& o, Command& c) {
     c.text += optionLine(k.cpu_type, a.options[i]) + (a.best == i ? "  best" : "") + "\n";
   }
   if (a.options.empty()) {
-    c.text += labelled("nearest", "none: the rate is not above 0");
+    c.text += labelled("nearest", a.wantedBaud > 0.0 ? "none: the crystal is not above 0"
+                                                     : "none: the baud rate is not above 0");
   } else {
     c.text += withinLine(k.cpu_type, a);
   }
