@@ -140,19 +140,6 @@ std::uint8_t byteSeedOf(const std::string& text) {
 
 // ---- Writing the answer -----------------------------------------------------
 
-std::string fixed2(double v) {
-  std::array<char, 64> buffer{};
-  std::snprintf(buffer.data(), buffer.size(), "%.2f", v);
-  return buffer.data();
-}
-
-// A number for a person: 10000, 0.5, 1e+300.
-std::string shortest(double v) {
-  std::array<char, 64> buffer{};
-  std::snprintf(buffer.data(), buffer.size(), "%.15g", v);
-  return buffer.data();
-}
-
 // Columns as a terminal shows them: a Chinese character takes two.
 std::size_t width(std::string_view text) {
   std::size_t w = 0;
@@ -324,7 +311,7 @@ int runSeed(const Options& o, Command& c) {
   describeCore(c, k);
   describeCrystal(c, Fosc);
   c.json["target_us"] = target;
-  c.text += labelled("target", shortest(target) + " us");
+  c.text += labelled("target", core::shortNumber(target) + " us");
 
   std::vector<core::DepthSolution> solutions;
   for (std::int16_t loop_type : depths) {
@@ -391,8 +378,8 @@ int runSeed(const Options& o, Command& c) {
     return c.fail(firstError);  // no depth could be computed at all
   }
   c.json["best"] = nullptr;
-  return c.failWith("no nesting depth reaches " + shortest(target) + " us: the shortest delay is " +
-                    std::to_string(shortestDepth->minUs) + " us (" +
+  return c.failWith("no nesting depth reaches " + core::shortNumber(target) +
+                    " us: the shortest delay is " + std::to_string(shortestDepth->minUs) + " us (" +
                     depthAndSeed(*shortestDepth, shortestDepth->minX) + "), the longest delay is " +
                     std::to_string(longestDepth->maxUs) + " us (" +
                     depthAndSeed(*longestDepth, longestDepth->maxX) + ")");
@@ -431,7 +418,7 @@ Json baudJson(std::int16_t cpu_type, const core::BaudAnswer& a) {
 
 std::string optionLine(std::int16_t cpu_type, const core::ReloadOption& o) {
   return padRight(doublerName(cpu_type, o.doubler), kLabel) + padRight(o.text, 12) +
-         padLeft(fixed2(o.actualBaud), 10) + " baud  " +
+         padLeft(core::twoDecimals(o.actualBaud), 10) + " baud  " +
          padLeft(core::percentText(o.errorPercent), 9);
 }
 
@@ -457,7 +444,7 @@ int runBaud(const Options& o, Command& c) {
     return c.fail(a.window.error);
   }
   c.json.update(baudJson(k.cpu_type, a));
-  c.text += labelled("baud", shortest(a.wantedBaud));
+  c.text += labelled("baud", core::shortNumber(a.wantedBaud));
   std::string window = a.window.value.value_or("");
   if (k.cpu_type != 1) {
     window += std::string(" (SMOD ") + (smod0 ? "0" : "1") + ")";
@@ -489,7 +476,8 @@ int runTable(const Options& o, Command& c) {
       return c.fail(a.window.error);
     }
     list.push_back(baudJson(k.cpu_type, a));
-    c.text += padLeft(shortest(a.wantedBaud), 6) + "  " + padRight(a.window.value.value_or(""), 12);
+    c.text += padLeft(core::shortNumber(a.wantedBaud), 6) + "  " +
+              padRight(a.window.value.value_or(""), 12);
     if (a.best) {
       const core::ReloadOption& b = a.options[*a.best];
       c.text += optionLine(k.cpu_type, b) + "  " + (b.withinTolerance ? "yes" : "no");

@@ -324,11 +324,27 @@ std::vector<BaudAnswer> baudTable(std::int16_t cpu_type, float Fosc) {
   return rows;
 }
 
-std::string percentText(double percent) {
+namespace {
+
+std::string printed(const char* format, double v) {
   std::array<char, 64> buffer{};
-  const double shown = percent == 0.0 ? 0.0 : percent;  // no "-0.00" for a negative zero
-  std::snprintf(buffer.data(), buffer.size(), "%+.2f %%", shown);
+  std::snprintf(buffer.data(), buffer.size(), format, v);
   return buffer.data();
+}
+
+}  // namespace
+
+std::string percentText(double percent) {
+  // No "-0.00" for a negative zero.
+  return printed("%+.2f %%", percent == 0.0 ? 0.0 : percent);
+}
+
+std::string twoDecimals(double v) {
+  return printed("%.2f", v);
+}
+
+std::string shortNumber(double v) {
+  return printed("%.15g", v);
 }
 
 std::string seedLiteral(std::uint8_t X) {

@@ -139,6 +139,10 @@ std::vector<BaudAnswer> baudTable(std::int16_t cpu_type, float Fosc);
 
 // An error in percent with its sign and two decimals: "+0.16 %", "-6.99 %".
 std::string percentText(double percent);
+// A rate with two decimals: "8928.57".
+std::string twoDecimals(double v);
+// A number for a person, in at most 15 significant digits: 9600, 0.5, 1e+300.
+std::string shortNumber(double v);
 
 // ---- Template for one seed --------------------------------------------------
 

@@ -37,6 +37,7 @@
 
 #include "fuzz/form_invariants.h"
 #include "window/qt_window.h"
+#include "window_test_support.h"
 #include "x11_clipboard.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -627,13 +628,7 @@ class WindowStormTest : public QObject {
 };
 
 int main(int argc, char* argv[]) {
-  // A private runtime directory keeps Qt from complaining about a shared one.
-  QTemporaryDir runtime;
-  qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-  QApplication app(argc, argv);
-  QApplication::setFont(DelaySubWindow::windowFont());
-  WindowStormTest test;
-  return QTest::qExec(&test, argc, argv);
+  return delaysub::window::test_support::runWindowTest<WindowStormTest>(argc, argv);
 }
 
 #include "window_storm_test.moc"

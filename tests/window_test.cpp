@@ -27,6 +27,7 @@
 #include "window/qt_widgets.h"
 #include "window/qt_window.h"
 #include "window/run_counts.h"
+#include "window_test_support.h"
 
 using delaysub::window::CaptionLabel;
 using delaysub::window::ControlSpec;
@@ -1015,15 +1016,7 @@ class WindowTest : public QObject {
 };
 
 int main(int argc, char* argv[]) {
-  // The offscreen platform wants a runtime directory; give it a private one.
-  QTemporaryDir runtime;
-  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-  }
-  QApplication app(argc, argv);
-  QApplication::setFont(DelaySubWindow::windowFont());
-  WindowTest test;
-  return QTest::qExec(&test, argc, argv);
+  return delaysub::window::test_support::runWindowTest<WindowTest>(argc, argv);
 }
 
 #include "window_test.moc"

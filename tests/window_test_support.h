@@ -1,4 +1,4 @@
-// Helpers shared by the Qt tests of the window on the offscreen platform.
+// Helpers shared by the Qt test programs of the window.
 #pragma once
 
 #include <QApplication>
@@ -20,11 +20,10 @@ W* widgetOf(const DelaySubWindow& window, const char* name, int index = -1) {
 // test object's slots.
 template <class Test>
 int runWindowTest(int argc, char* argv[]) {
-  // The offscreen platform wants a runtime directory; give it a private one.
+  // A private runtime directory: the offscreen platform wants one, and it
+  // keeps Qt from complaining about a shared one.
   QTemporaryDir runtime;
-  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-  }
+  qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
   QApplication app(argc, argv);
   QApplication::setFont(DelaySubWindow::windowFont());
   Test test;

@@ -20,6 +20,7 @@
 
 #include "window/qt_window.h"
 #include "window/run_counts.h"
+#include "window_test_support.h"
 #include "x11_clipboard.h"
 
 using delaysub::window::DelaySubWindow;
@@ -266,13 +267,7 @@ class X11WindowTest : public QObject {
 };
 
 int main(int argc, char* argv[]) {
-  // A private runtime directory keeps Qt from complaining about a shared one.
-  QTemporaryDir runtime;
-  qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-  QApplication app(argc, argv);
-  QApplication::setFont(DelaySubWindow::windowFont());
-  X11WindowTest test;
-  return QTest::qExec(&test, argc, argv);
+  return delaysub::window::test_support::runWindowTest<X11WindowTest>(argc, argv);
 }
 
 #include "window_x11_test.moc"

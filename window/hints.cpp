@@ -17,19 +17,6 @@ constexpr int kTemplateBox = 4;
 constexpr std::int16_t kAvr = 1;
 constexpr std::int32_t kByteLast = 255;
 
-// A number for a person: 9600, 0.5, 1e+300.
-std::string shortNumber(double v) {
-  std::array<char, 64> buffer{};
-  std::snprintf(buffer.data(), buffer.size(), "%.15g", v);
-  return buffer.data();
-}
-
-std::string twoDecimals(double v) {
-  std::array<char, 64> buffer{};
-  std::snprintf(buffer.data(), buffer.size(), "%.2f", v);
-  return buffer.data();
-}
-
 // Why no reload value can be named, or "" when one can.
 std::string whyNoRate(const core::BaudAnswer& answer, float Fosc) {
   constexpr std::string_view kNoReload = "，算不出初装值。";
@@ -41,7 +28,7 @@ std::string whyNoRate(const core::BaudAnswer& answer, float Fosc) {
     return "波特率读作 0" + std::string(kNoReload);
   }
   if (baud < 0.0) {
-    return "波特率读作 " + shortNumber(baud) + "，须大于 0" + std::string(kNoReload);
+    return "波特率读作 " + core::shortNumber(baud) + "，须大于 0" + std::string(kNoReload);
   }
   if (!std::isfinite(Fosc)) {
     return "晶振频率超出数的范围" + std::string(kNoReload);
@@ -89,13 +76,13 @@ std::string baudHint(std::int16_t cpu_type, float Fosc, std::string_view baudTex
   if (std::string why = whyNoRate(answer, Fosc); !why.empty()) {
     return why;
   }
-  const std::string tolerance = "±" + shortNumber(core::kBaudTolerancePercent) + " %";
+  const std::string tolerance = "±" + core::shortNumber(core::kBaudTolerancePercent) + " %";
   const std::string doubler = cpu_type == kAvr ? "U2X=" : "SMOD=";
-  std::string hint = "最接近 " + shortNumber(answer.wantedBaud) + " bps 的初装值：";
+  std::string hint = "最接近 " + core::shortNumber(answer.wantedBaud) + " bps 的初装值：";
   for (std::size_t i = 0; i < answer.options.size(); ++i) {
     const core::ReloadOption& o = answer.options[i];
     hint += "\n" + doubler + std::to_string(o.doubler) + "：" + o.text + "，" +
-            twoDecimals(o.actualBaud) + " bps，" + core::percentText(o.errorPercent) + "，" +
+            core::twoDecimals(o.actualBaud) + " bps，" + core::percentText(o.errorPercent) + "，" +
             (o.withinTolerance ? "在 " + tolerance + " 之内" : "超出 " + tolerance);
     if (answer.best == i) {
       hint += "（最佳）";
