@@ -17,27 +17,31 @@ constexpr int kTemplateBox = 4;
 constexpr std::int16_t kAvr = 1;
 constexpr std::int32_t kByteLast = 255;
 
+// Why a number read from a box gives no rate, or "" when it can: what names
+// the box, shown is the number as the hint writes it.
+std::string whyNotPositive(std::string_view what, double v, const std::string& shown) {
+  if (!std::isfinite(v)) {
+    return std::string(what) + "超出数的范围";
+  }
+  if (v == 0.0) {
+    return std::string(what) + "读作 0";
+  }
+  if (v < 0.0) {
+    return std::string(what) + "读作 " + shown + "，须大于 0";
+  }
+  return "";
+}
+
 // Why no reload value can be named, or "" when one can.
 std::string whyNoRate(const core::BaudAnswer& answer, float Fosc) {
   constexpr std::string_view kNoReload = "，算不出初装值。";
   const double baud = answer.wantedBaud;
-  if (!std::isfinite(baud)) {
-    return "波特率超出数的范围" + std::string(kNoReload);
-  }
-  if (baud == 0.0) {
-    return "波特率读作 0" + std::string(kNoReload);
-  }
-  if (baud < 0.0) {
-    return "波特率读作 " + core::shortNumber(baud) + "，须大于 0" + std::string(kNoReload);
-  }
-  if (!std::isfinite(Fosc)) {
-    return "晶振频率超出数的范围" + std::string(kNoReload);
-  }
-  if (Fosc == 0.0f) {
-    return "晶振频率读作 0" + std::string(kNoReload);
-  }
-  if (Fosc < 0.0f) {
-    return "晶振频率读作 " + core::singleText(Fosc) + "，须大于 0" + std::string(kNoReload);
+  for (const std::string& reason :
+       {whyNotPositive("波特率", baud, core::shortNumber(baud)),
+        whyNotPositive("晶振频率", static_cast<double>(Fosc), core::singleText(Fosc))}) {
+    if (!reason.empty()) {
+      return reason + std::string(kNoReload);
+    }
   }
   if (!answer.window.ok()) {
     return runErrorText(answer.window.error) + std::string(kNoReload);
