@@ -26,25 +26,27 @@ struct Source {
 // The instructions that generated code uses, by addressing form. Rn is any of
 // R0..R7, direct an internal RAM or SFR address, bit a bit address.
 enum class Op : std::uint8_t {
-  Nop,          // NOP
-  MovRnImm,     // MOV Rn,#data
-  DjnzRn,       // DJNZ Rn,rel
-  Sjmp,         // SJMP rel
-  Lcall,        // LCALL addr16
-  Acall,        // ACALL addr11
-  Ret,          // RET
-  Reti,         // RETI
-  PushDirect,   // PUSH direct
-  PopDirect,    // POP direct
-  MovDirectImm, // MOV direct,#data
-  MovDirectA,   // MOV direct,A
-  MovAImm,      // MOV A,#data
-  AnlDirectImm, // ANL direct,#data
-  OrlDirectImm, // ORL direct,#data
-  SetbBit,      // SETB bit
-  ClrBit,       // CLR bit
-  JnbBit,       // JNB bit,rel
-  JbcBit,       // JBC bit,rel
+  Nop,           // NOP
+  MovRnImm,      // MOV Rn,#data
+  DjnzRn,        // DJNZ Rn,rel
+  Sjmp,          // SJMP rel
+  Lcall,         // LCALL addr16
+  Acall,         // ACALL addr11
+  Ret,           // RET
+  Reti,          // RETI
+  PushDirect,    // PUSH direct
+  PopDirect,     // POP direct
+  MovDirectImm,  // MOV direct,#data
+  MovDirectA,    // MOV direct,A
+  MovAImm,       // MOV A,#data
+  AnlDirectImm,  // ANL direct,#data
+  OrlDirectImm,  // ORL direct,#data
+  SetbBit,       // SETB bit
+  ClrBit,        // CLR bit
+  JnbBit,        // JNB bit,rel
+  JbcBit,        // JBC bit,rel
+  Ljmp,          // LJMP addr16
+  JbBit,         // JB bit,rel
 };
 
 // The clocks of one instruction on one chip. For a conditional jump, clocks
@@ -76,5 +78,9 @@ std::optional<InstructionTiming> timingOf(const Chip& chip, Op op);
 std::uint32_t bytesOf(Op op);
 // The mnemonic form, e.g. "DJNZ Rn,rel".
 std::string_view mnemonicOf(Op op);
+// The first byte of the instruction; for an Rn form, the one for R0 (add n).
+std::uint8_t opcodeOf(Op op);
+// Every Op, in the order of the enumeration.
+std::span<const Op> allOps();
 
 }  // namespace delaysub::mcu
