@@ -19,7 +19,7 @@ bool sameIgnoringCase(std::string_view a, std::string_view b) {
 
 std::vector<Chip> gather() {
   std::vector<Chip> all;
-  for (const auto family : {detail::classicChips()}) {
+  for (const auto family : {detail::classicChips(), detail::singleClockChips()}) {
     all.insert(all.end(), family.begin(), family.end());
   }
   return all;
