@@ -3,14 +3,13 @@
 // Clocks are oscillator clocks throughout.
 #include <array>
 
+#include "mcu/documents.h"
 #include "mcu/families.h"
 
 namespace delaysub::mcu::detail {
 
 namespace {
 
-constexpr std::string_view kIntel =
-    "Intel MCS-51 Microcontroller Family User's Manual, order no. 272383-002";
 constexpr std::string_view kDallas =
     "Maxim DS80C320/DS80C323 High-Speed/Low-Power Microprocessors data sheet";
 

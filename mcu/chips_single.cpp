@@ -2,6 +2,7 @@
 // C8051F (CIP-51) and Atmel AT89LP. Clocks are system clocks throughout.
 #include <array>
 
+#include "mcu/documents.h"
 #include "mcu/families.h"
 
 namespace delaysub::mcu::detail {
@@ -17,7 +18,6 @@ constexpr InstructionTiming jump(Op op, std::uint32_t taken, std::uint32_t notTa
 }
 
 // STC15: the data sheet's instruction set summary counts system clocks.
-constexpr std::string_view kStc15Sheet = "STC15F2K60S2 series data sheet (English)";
 constexpr Source kStc15Summary{kStc15Sheet,
                                "Instruction set summary, p. 340 ff. "
                                "(cyrozap/8051-timing-db cycles_STC-Y5_published.csv)"};
@@ -43,15 +43,15 @@ constexpr std::array kStc15{
 // the STC8G data sheet's figures as quoted beside hand-timed code, and the
 // STC-ISP delay calculator's STC-Y6 routines, which those figures reproduce
 // to the clock (Delay1ms at 11.0592 MHz: i = 15, j = 90, 11059 clocks).
-constexpr std::string_view kStc8Sheet =
+constexpr std::string_view kStc8Quoted =
     "STC8G series data sheet, instruction table, as quoted in JohannesWilde/STC8NeoPixel";
 constexpr std::string_view kStc8Agrees =
     "agrees with the STC-ISP delay calculator's published STC-Y6 routines";
-constexpr Source kStc8Loop{kStc8Sheet,
+constexpr Source kStc8Loop{kStc8Quoted,
                            "src/ws2812.c: MOV Rn,#data [1], DJNZ Rn,rel [2/3] "
                            "(not taken/taken), NOP",
                            false, kStc8Agrees};
-constexpr Source kStc8Call{kStc8Sheet, "src/main.c: LCALL 3 clocks, RET [3]", false,
+constexpr Source kStc8Call{kStc8Quoted, "src/main.c: LCALL 3 clocks, RET [3]", false,
                            "the STC-ISP STC-Y6 routines fix LCALL + RET at 6 clocks"};
 constexpr Source kStc8Cycle{"STC8G series data sheet",
                             "Features: 1T 8051 core, clocks counted in system clocks"};
