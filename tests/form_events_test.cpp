@@ -29,7 +29,7 @@ struct Started : ::testing::Test, ErrorReportObserver {
   RunCounter ran;
   DelaySubForm f{&ran};
   int reportChanges = 0;
-  void errorReportChanged(const DelaySubForm& /*form*/) override { ++reportChanges; }
+  void changed(const DelaySubForm& /*form*/) override { ++reportChanges; }
   void SetUp() override {
     test_support::start(f);
     f.subscribe(*this);
@@ -312,7 +312,7 @@ TEST_F(Started, CrystalPickReportsBothErrorsAndEachStepStillRuns) {
   backspaceTo(f.Text1(1), "10");
   typeInto(f.Combo1, "");
   const std::string baudBefore = f.Text2.text();
-  f.Combo0.setListIndex(0);    // 4 MHz
+  f.Combo0.setListIndex(0);            // 4 MHz
   EXPECT_EQ(f.windowState().T, 2502);  // triple loop, seed 10: 834 cycles at 3 µs
   EXPECT_EQ(f.Text1(0).text(), "2502");
   EXPECT_EQ(f.Text2.text(), baudBefore);

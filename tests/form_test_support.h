@@ -64,7 +64,7 @@ class Updates : public ControlObserver {
  public:
   explicit Updates(std::function<void(const Control&)> seen) : seen_(std::move(seen)) {}
   void follow(Control& control) { control.subscribe(*this); }
-  void controlUpdated(const Control& control) override { seen_(control); }
+  void changed(const Control& control) override { seen_(control); }
 
  private:
   std::function<void(const Control&)> seen_;

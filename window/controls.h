@@ -96,17 +96,19 @@ class EventDispatcher {
   std::vector<RunError> errors_;
 };
 
-class Control;
-
-// Follows one control's visible state; the Qt binding mirrors it into the
-// widget, tests trace it.
-class ControlObserver {
+// Follows what one subject shows: told after it changed.
+template <class Subject>
+class ChangeObserver {
  public:
-  virtual ~ControlObserver() = default;
-  // The control's visible state changed (text, caption, selection, list,
-  // visibility); told before any handler runs.
-  virtual void controlUpdated(const Control& control) = 0;
+  virtual ~ChangeObserver() = default;
+  virtual void changed(const Subject& subject) = 0;
 };
+
+class Control;
+// Told after a control's visible state changed (text, caption, selection,
+// list, visibility), before any handler runs. The Qt binding mirrors it into
+// the widget.
+using ControlObserver = ChangeObserver<Control>;
 
 // Base of every control: name and index as in the layout table, and the
 // observers that follow its program writes and user edits.
@@ -127,7 +129,7 @@ class Control {
 
  protected:
   void updated() {
-    observers_.tell([this](ControlObserver& observer) { observer.controlUpdated(*this); });
+    observers_.tell([this](ControlObserver& observer) { observer.changed(*this); });
   }
 
  private:

@@ -222,7 +222,7 @@ void DelaySubForm::report(const std::vector<RunError>& errors) {
     return;
   }
   errorReport_ = std::move(text);
-  reportObservers_.tell([this](ErrorReportObserver& observer) { observer.errorReportChanged(*this); });
+  reportObservers_.tell([this](ErrorReportObserver& observer) { observer.changed(*this); });
 }
 
 RunError DelaySubForm::Form_Load() {

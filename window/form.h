@@ -26,14 +26,9 @@ struct WindowState {
 };
 
 class DelaySubForm;
-
-// Follows the window's error report.
-class ErrorReportObserver {
- public:
-  virtual ~ErrorReportObserver() = default;
-  // The report changed; DelaySubForm::errorReport holds the new one.
-  virtual void errorReportChanged(const DelaySubForm& form) = 0;
-};
+// Told after the window's error report changed, with the form whose
+// errorReport() holds the new one.
+using ErrorReportObserver = ChangeObserver<DelaySubForm>;
 
 class DelaySubForm {
  public:

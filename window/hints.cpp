@@ -152,8 +152,9 @@ TemplateCopy templateCopy(std::int16_t cpu_type, std::int16_t loop_type, float F
 }
 
 TemplateCopy templateCopy(const DelaySubForm& form) {
-  return templateCopy(form.windowState().cpu_type, form.windowState().loop_type, form.windowState().Fosc,
-                      form.Text1(kSeedBox).text(), form.Text1(kTemplateBox).text());
+  return templateCopy(form.windowState().cpu_type, form.windowState().loop_type,
+                      form.windowState().Fosc, form.Text1(kSeedBox).text(),
+                      form.Text1(kTemplateBox).text());
 }
 
 }  // namespace delaysub::window::hints

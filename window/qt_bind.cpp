@@ -108,7 +108,7 @@ ControlBinding::~ControlBinding() {
   control_.unsubscribe(*this);
 }
 
-void ControlBinding::controlUpdated(const Control& /*control*/) {
+void ControlBinding::changed(const Control& /*control*/) {
   show_();
 }
 
@@ -118,8 +118,8 @@ void fitCaption(QLabel* label) {
 }
 
 std::unique_ptr<ControlBinding> bindFrame(Frame& frame, QWidget* widget) {
-  return std::make_unique<ControlBinding>(frame,
-                                          [widget, &frame] { widget->setHidden(!frame.visible()); });
+  return std::make_unique<ControlBinding>(
+      frame, [widget, &frame] { widget->setHidden(!frame.visible()); });
 }
 
 std::unique_ptr<ControlBinding> bindLabel(Label& label, CaptionLabel* view, bool autoSize) {

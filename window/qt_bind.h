@@ -29,7 +29,7 @@ class ControlBinding : public ControlObserver {
   ControlBinding(const ControlBinding&) = delete;
   ControlBinding& operator=(const ControlBinding&) = delete;
 
-  void controlUpdated(const Control& control) override;
+  void changed(const Control& control) override;
 
  private:
   Control& control_;

@@ -180,6 +180,7 @@ DelaySubWindow::DelaySubWindow(EventObserver* observer, QWidget* parent)
 DelaySubWindow::~DelaySubWindow() {
   form_.unsubscribe(*this);
   hints_.reset();
+  bindings_.clear();
   // The widgets' signals reach the form: the widgets go first.
   qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
@@ -190,8 +191,7 @@ QWidget* DelaySubWindow::control(std::string_view name, int index) const {
   if (found == widgets_.end()) {
     // An option group by itself (index -1) has no widget, nor has a control
     // whose widget is not built yet.
-    throw std::out_of_range(std::string(name) + " has no widget of index " +
-                            std::to_string(index));
+    throw std::out_of_range(std::string(name) + " has no widget of index " + std::to_string(index));
   }
   return found->second;
 }
@@ -314,7 +314,7 @@ void DelaySubWindow::buildErrorReport() {
   form_.subscribe(*this);
 }
 
-void DelaySubWindow::errorReportChanged(const DelaySubForm& form) {
+void DelaySubWindow::changed(const DelaySubForm& form) {
   const QString text = toQt(form.errorReport());
   errorReport_->setText(text);
   errorReport_->setAccessibleName(text);

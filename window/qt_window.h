@@ -81,7 +81,7 @@ class DelaySubWindow : public QWidget, private ErrorReportObserver {
   void bindOptionGroups();
   void buildTabOrder();
   void buildErrorReport();
-  void errorReportChanged(const DelaySubForm& form) override;
+  void changed(const DelaySubForm& form) override;  // the error report
 
   DelaySubForm form_;
   // The widget of each table entry, by its control and index.
