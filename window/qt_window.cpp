@@ -9,7 +9,6 @@
 #include <QProxyStyle>
 #include <QStyleFactory>
 #include <algorithm>
-#include <map>
 #include <stdexcept>
 #include <string>
 
@@ -273,20 +272,12 @@ void DelaySubWindow::bind(const ControlSpec& row, QWidget* widget) {
 }
 
 void DelaySubWindow::bindOptionGroups() {
-  std::map<std::string_view, std::vector<OptionButton*>> groups;
-  for (const Entry& entry : entries_) {
-    if (entry.row.kind != Kind::OptionButton) {
-      continue;
+  for (OptionGroup* group : {&form_.Option0, &form_.Option1, &form_.Option2}) {
+    std::vector<OptionButton*> buttons;
+    for (int i = 0; i < group->size(); ++i) {
+      buttons.push_back(&widget<OptionButton>(group->name(), i));
     }
-    auto& buttons = groups[entry.row.name];
-    const auto at = static_cast<std::size_t>(entry.row.index);
-    if (buttons.size() <= at) {
-      buttons.resize(at + 1);
-    }
-    buttons[at] = static_cast<OptionButton*>(entry.widget);
-  }
-  for (const auto& [name, buttons] : groups) {
-    bindings_.push_back(bindOptionGroup(form_.control<OptionGroup>(name, 0), buttons, this));
+    bindings_.push_back(bindOptionGroup(*group, buttons, this));
   }
 }
 
