@@ -59,10 +59,16 @@ TEST(ReadFrequency, DecimalMegahertzWithOptionalUnit) {
 
 TEST(ReadTime, MicrosecondsByDefaultOrMsOrS) {
   const std::vector<Read> cases{
-      {"10ms", 10000, 1, ""},  {"1.5ms", 1500, 1, ""},  {"500us", 500, 1, ""},
-      {"1s", 1000000, 1, ""},  {"250", 250, 1, ""},     {"0.25us", 1, 4, ""},
-      {"100 s", 100000000, 1, ""}, {"10MS", 0, 0, "has no known unit"},
-      {"0s", 0, 0, "is not above 0"}, {"ms", 0, 0, "is no number"},
+      {"10ms", 10000, 1, ""},
+      {"1.5ms", 1500, 1, ""},
+      {"500us", 500, 1, ""},
+      {"1s", 1000000, 1, ""},
+      {"250", 250, 1, ""},
+      {"0.25us", 1, 4, ""},
+      {"100 s", 100000000, 1, ""},
+      {"10MS", 0, 0, "has no known unit"},
+      {"0s", 0, 0, "is not above 0"},
+      {"ms", 0, 0, "is no number"},
   };
   for (const Read& c : cases) {
     const Reading r = readTime(c.text);
@@ -83,8 +89,8 @@ TEST(Clocks, AreTimeTimesFrequencyExactly) {
     const char* clocks;
   };
   const std::vector<Case> cases{
-      {"1ms", "11.0592", "11059.2"},  {"10ms", "12", "120000"},
-      {"1.5ms", "11.0592", "16588.8"}, {"1us", "33.1776", "33.1776"},
+      {"1ms", "11.0592", "11059.2"},     {"10ms", "12", "120000"},
+      {"1.5ms", "11.0592", "16588.8"},   {"1us", "33.1776", "33.1776"},
       {"100s", "33.1776", "3317760000"}, {"0.123456789012us", "0.000001", "0.000000123457"},
   };
   for (const Case& c : cases) {

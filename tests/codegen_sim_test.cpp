@@ -45,8 +45,8 @@ std::string as31Harness(const DelayAnswer& a, const std::string& code,
   if (a.inlineCode) {
     return s + "FIRST:\n" + code + "AFTER:\n" + firstAgain + "HERE:   SJMP HERE\n";
   }
-  return s + "CALL1:  LCALL " + a.name + "\nCALL2:  LCALL " + a.name +
-         "\nHERE:   SJMP HERE\n" + code;
+  return s + "CALL1:  LCALL " + a.name + "\nCALL2:  LCALL " + a.name + "\nHERE:   SJMP HERE\n" +
+         code;
 }
 
 std::string sdasHarness(const DelayAnswer& a, const std::string& code,
@@ -60,8 +60,8 @@ std::string sdasHarness(const DelayAnswer& a, const std::string& code,
   if (a.inlineCode) {
     return s + "FIRST::\n" + code + "AFTER::\n" + firstAgain + "HERE::  sjmp HERE\n";
   }
-  return s + "CALL1:: lcall " + a.name + "\nCALL2:: lcall " + a.name +
-         "\nHERE::  sjmp HERE\n" + code;
+  return s + "CALL1:: lcall " + a.name + "\nCALL2:: lcall " + a.name + "\nHERE::  sjmp HERE\n" +
+         code;
 }
 
 // The first instruction of a program alone (the copy the second breakpoint
@@ -82,14 +82,15 @@ struct Measured {
 Measured measureAssembly(const DelayAnswer& a, Language lang, const std::string& cpu) {
   TempDir dir;
   const bool sdas = lang == Language::Sdas;
-  const std::string copy = sdas ? writeSdas(firstOf(a.program), {}) : writeAsm(firstOf(a.program), {});
+  const std::string copy =
+      sdas ? writeSdas(firstOf(a.program), {}) : writeAsm(firstOf(a.program), {});
   const Image image = sdas ? simtest::buildSdas(dir, sdasHarness(a, a.code, copy))
                            : simtest::buildAs31(dir, as31Harness(a, a.code, copy));
   const std::string first = a.inlineCode ? "FIRST" : "CALL1";
   const std::string second = a.inlineCode ? "AFTER" : "CALL2";
   Measured m;
-  m.routine = a.inlineCode ? image.symbol("FIRST")
-                           : static_cast<std::uint16_t>(image.symbol("HERE") + 2);
+  m.routine =
+      a.inlineCode ? image.symbol("FIRST") : static_cast<std::uint16_t>(image.symbol("HERE") + 2);
   m.clocks = simtest::clocksBetween(dir, image, cpu, image.symbol(first), image.symbol(second));
   const auto expected = encode(a.program, m.routine);
   EXPECT_TRUE(expected && image.bytes(m.routine, expected->size()) == *expected)
@@ -110,7 +111,8 @@ Measured measureC(const DelayAnswer& a, const std::string& cpu) {
   const auto lo = static_cast<std::uint8_t>(m.routine & 0xFF);
   const std::vector<std::uint8_t> calls{0x12, hi, lo, 0x12, hi, lo};
   EXPECT_EQ(image.bytes(mainAt, 6), calls) << "main does not start with the two LCALLs";
-  m.clocks = simtest::clocksBetween(dir, image, cpu, mainAt, static_cast<std::uint16_t>(mainAt + 3));
+  m.clocks =
+      simtest::clocksBetween(dir, image, cpu, mainAt, static_cast<std::uint16_t>(mainAt + 3));
   const auto expected = encode(a.program, m.routine);
   EXPECT_TRUE(expected && image.bytes(m.routine, expected->size()) == *expected)
       << "SDCC's code differs from the asm form's instructions:\n"
@@ -234,8 +236,8 @@ std::vector<SimCase> sweepCases() {
 }
 
 std::string caseName(const ::testing::TestParamInfo<SimCase>& info) {
-  std::string name = std::to_string(info.index) + "_" + info.param.chip + "_" +
-                     info.param.crystal + "MHz_" + info.param.time;
+  std::string name = std::to_string(info.index) + "_" + info.param.chip + "_" + info.param.crystal +
+                     "MHz_" + info.param.time;
   for (char& ch : name) {
     if (std::isalnum(static_cast<unsigned char>(ch)) == 0) {
       ch = '_';
