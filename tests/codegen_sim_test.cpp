@@ -194,6 +194,7 @@ std::vector<SimCase> tableCases() {
         {chip, "33.1776", "100ms"},
         {chip, "11.0592", "1s", R::Up, false, false, {Language::Asm}},
         {chip, "6", "10s", R::Nearest, false, false, {Language::C}},
+        {chip, "33.1776", "10s", R::Down, false, true, {Language::Sdas}},
     };
     cases.insert(cases.end(), rows.begin(), rows.end());
   }
@@ -201,13 +202,13 @@ std::vector<SimCase> tableCases() {
 }
 
 // A seeded sweep (DELAYSUB_SIM_SEED, DELAYSUB_SIM_CASES change it): times
-// spread evenly in their logarithm from 1 us to 20 ms, any crystal of the
+// spread evenly in their logarithm from 1 us to 100 ms, any crystal of the
 // table, rounding, form and language.
 std::vector<SimCase> sweepCases() {
   const char* seedText = std::getenv("DELAYSUB_SIM_SEED");
   const char* countText = std::getenv("DELAYSUB_SIM_CASES");
   std::mt19937_64 rng(seedText != nullptr ? std::strtoull(seedText, nullptr, 10) : 20261207U);
-  const int count = countText != nullptr ? std::atoi(countText) : 24;
+  const int count = countText != nullptr ? std::atoi(countText) : 64;
   const std::vector<std::string> crystals{"6", "11.0592", "12", "22.1184", "24", "33.1776"};
   std::vector<SimCase> cases;
   for (int i = 0; i < count; ++i) {
@@ -217,14 +218,14 @@ std::vector<SimCase> sweepCases() {
     c.rounding = static_cast<Rounding>(rng() % 3);
     c.inlineCode = rng() % 4 == 0;
     c.save = rng() % 4 == 0;
-    // 1 us .. 20 ms in microseconds with three decimals, from the shortest
+    // 1 us .. 100 ms in microseconds with three decimals, from the shortest
     // routine up.
     const Ratio hz = *readFrequency(c.crystal).value;
     const PlanLimits limits = limitsOf(*mcu::findChip(c.chip), {c.inlineCode, c.save});
     const Ratio shortest = *microsecondsOf(limits.shortest, hz);
     Ratio us;
     do {
-      const double exponent = std::uniform_real_distribution<double>(0.0, 4.301)(rng);
+      const double exponent = std::uniform_real_distribution<double>(0.0, 5.0)(rng);
       us = Ratio::of(static_cast<std::uint64_t>(std::pow(10.0, exponent) * 1000.0), 1000);
     } while (compare(us, shortest) < 0);
     c.time = decimalText(us, 3) + "us";
