@@ -17,6 +17,19 @@ struct Read {
   std::string problem;
 };
 
+void expectReadings(Reading (*read)(std::string_view), const std::vector<Read>& cases) {
+  for (const Read& c : cases) {
+    const Reading r = read(c.text);
+    if (c.den == 0) {
+      EXPECT_FALSE(r.value.has_value()) << c.text;
+      EXPECT_EQ(r.problem, c.problem) << c.text;
+    } else {
+      ASSERT_TRUE(r.value.has_value()) << c.text << ": " << r.problem;
+      EXPECT_TRUE(*r.value == Ratio::of(c.num, c.den)) << c.text;
+    }
+  }
+}
+
 TEST(ReadFrequency, DecimalMegahertzWithOptionalUnit) {
   const std::vector<Read> cases{
       {"11.0592MHz", 11059200, 1, ""},
@@ -45,16 +58,7 @@ TEST(ReadFrequency, DecimalMegahertzWithOptionalUnit) {
       {"1e9999", 0, 0, "is no number"},
       {std::string(65, '1'), 0, 0, "is too long"},
   };
-  for (const Read& c : cases) {
-    const Reading r = readFrequency(c.text);
-    if (c.den == 0) {
-      EXPECT_FALSE(r.value.has_value()) << c.text;
-      EXPECT_EQ(r.problem, c.problem) << c.text;
-    } else {
-      ASSERT_TRUE(r.value.has_value()) << c.text << ": " << r.problem;
-      EXPECT_TRUE(*r.value == Ratio::of(c.num, c.den)) << c.text;
-    }
-  }
+  expectReadings(readFrequency, cases);
 }
 
 TEST(ReadTime, MicrosecondsByDefaultOrMsOrS) {
@@ -70,16 +74,7 @@ TEST(ReadTime, MicrosecondsByDefaultOrMsOrS) {
       {"0s", 0, 0, "is not above 0"},
       {"ms", 0, 0, "is no number"},
   };
-  for (const Read& c : cases) {
-    const Reading r = readTime(c.text);
-    if (c.den == 0) {
-      EXPECT_FALSE(r.value.has_value()) << c.text;
-      EXPECT_EQ(r.problem, c.problem) << c.text;
-    } else {
-      ASSERT_TRUE(r.value.has_value()) << c.text << ": " << r.problem;
-      EXPECT_TRUE(*r.value == Ratio::of(c.num, c.den)) << c.text;
-    }
-  }
+  expectReadings(readTime, cases);
 }
 
 TEST(Clocks, AreTimeTimesFrequencyExactly) {

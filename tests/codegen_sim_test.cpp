@@ -29,10 +29,12 @@ std::string simulatorCpu(const std::string& chip) {
   return chip == "ds80c320" ? "DS320" : "8051";
 }
 
-void requireTools() {
+// Fails the test, naming the packages, where a tool is missing.
+bool toolsPresent() {
   const std::string missing = simtest::missingTools({"as31", "sdas8051", "sdld", "sdcc", "s51"});
-  ASSERT_TRUE(missing.empty()) << "missing 8051 tools: " << missing
+  EXPECT_TRUE(missing.empty()) << "missing 8051 tools: " << missing
                                << "; scripts/setup.sh installs them";
+  return missing.empty();
 }
 
 std::string as31Harness(const DelayAnswer& a, const std::string& code,
@@ -156,7 +158,9 @@ DelayRequest requestOf(const SimCase& c) {
 class DelayInSimulator : public ::testing::TestWithParam<SimCase> {};
 
 TEST_P(DelayInSimulator, ClocksEqualTheAnswer) {
-  requireTools();
+  if (!toolsPresent()) {
+    return;
+  }
   const SimCase& c = GetParam();
   for (Language lang : c.languages) {
     DelayRequest r = requestOf(c);

@@ -21,10 +21,12 @@ using simtest::TempDir;
 
 constexpr std::uint16_t kOrigin = 0x100;
 
-void requireTools() {
+// Fails the test, naming the packages, where a tool is missing.
+bool toolsPresent() {
   const std::string missing = simtest::missingTools({"as31", "sdas8051", "sdld", "sdcc", "s51"});
-  ASSERT_TRUE(missing.empty()) << "missing 8051 tools: " << missing
+  EXPECT_TRUE(missing.empty()) << "missing 8051 tools: " << missing
                                << "; scripts/setup.sh installs them";
+  return missing.empty();
 }
 
 // Routines for one chip at 11.0592 MHz from the shortest to 100 s, every
@@ -73,7 +75,9 @@ std::vector<std::uint8_t> encodedFrom(const std::vector<DelayAnswer>& answers) {
 }
 
 TEST(ToolsBuildTheInstructionList, As31AndSdasOnEveryChip) {
-  requireTools();
+  if (!toolsPresent()) {
+    return;
+  }
   for (const mcu::Chip& chip : mcu::chips()) {
     for (Language lang : {Language::Asm, Language::Sdas}) {
       const std::vector<DelayAnswer> answers = answersFor(chip, lang);
@@ -94,7 +98,9 @@ TEST(ToolsBuildTheInstructionList, As31AndSdasOnEveryChip) {
 }
 
 TEST(ToolsBuildTheInstructionList, SdccCompilesTheCFormToTheAsmFormOnEveryChip) {
-  requireTools();
+  if (!toolsPresent()) {
+    return;
+  }
   for (const mcu::Chip& chip : mcu::chips()) {
     const std::vector<DelayAnswer> answers = answersFor(chip, Language::C);
     std::string source;
@@ -154,7 +160,9 @@ std::string templateProgram(int depth, int X) {
 }
 
 TEST(WindowTemplates, TakeCalcTsCyclesInTheSimulator) {
-  requireTools();
+  if (!toolsPresent()) {
+    return;
+  }
   struct Seed {
     int depth;
     int X;

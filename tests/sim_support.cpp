@@ -208,7 +208,9 @@ std::uint64_t clocksBetween(const TempDir& dir, const Image& image, const std::s
   };
   dir.write("run.cmd", "break " + hex(first) + "\nrun\nstate\nreset\ndelete\nbreak " + hex(second) +
                            "\nrun\nstate\nquit\n");
-  const Run r = mustRun(dir.path(), "s51 -t " + cpu + " -q '" + image.hex.string() + "' < run.cmd");
+  // A routine that never returns would hang the test: s51 gets 10 minutes.
+  const Run r = mustRun(dir.path(),
+                        "timeout 600 s51 -t " + cpu + " -q '" + image.hex.string() + "' < run.cmd");
   const std::regex stop(R"(Stop at 0x0*([0-9a-fA-F]+): \(\d+\) Breakpoint)");
   const std::regex total(R"(Total time since last reset= [0-9.e+-]+ sec \((\d+) clks\))");
   std::vector<std::uint64_t> stops;
