@@ -10,9 +10,15 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "core/design.h"
+#include "core/display.h"
+#include "core/domain.h"
 #include "core/numbers.h"
 #include "core/result.h"
+#include "core/texts.h"
+#include "design/reload.h"
+#include "design/seed.h"
+#include "design/template.h"
+#include "design/texts.h"
 
 #ifndef DELAYSUB_VERSION
 #define DELAYSUB_VERSION "0"
@@ -73,25 +79,24 @@ struct Options {
   bool crlf = false;
 };
 
-struct Core {
-  std::int16_t cpu_type;
-  std::string_view name;  // as given on the command line and in JSON
-};
-constexpr std::array<Core, 3> kCores = {Core{0, "mcs51"}, Core{1, "avr"}, Core{2, "w77e58"}};
+using core::Core;
+using core::Nesting;
 
 Core coreOf(const std::string& text) {
-  for (const Core& c : kCores) {
-    if (text == c.name) {
-      return c;
+  for (const core::CoreInfo& c : core::kCores) {
+    if (text == c.key) {
+      return c.core;
     }
   }
   throw UsageError{"--core: " + argText(text) + " is no core; use mcs51, avr or w77e58"};
 }
 
-// 1, 2 or 3 loops as the window's loop_type 0, 1 or 2.
-std::int16_t loopTypeOf(const std::string& text) {
-  if (text == "1" || text == "2" || text == "3") {
-    return static_cast<std::int16_t>(text[0] - '1');
+// 1, 2 or 3 loops.
+Nesting nestingOf(const std::string& text) {
+  for (const core::NestingInfo& n : core::kNestings) {
+    if (text == std::to_string(n.loops)) {
+      return n.nesting;
+    }
   }
   throw UsageError{"--loops: " + argText(text) + " is no nesting depth; use 1, 2 or 3"};
 }
@@ -130,12 +135,12 @@ double targetOf(const std::string& text) {
 
 // The one-byte seed of the template, read as the window reads the seed box.
 std::uint8_t byteSeedOf(const std::string& text) {
-  const auto X = core::roundToInt32(core::readNumber(text));
-  if (!X.ok() || X.value < 0 || X.value > 255) {
+  const core::Result<std::uint8_t> X = core::toByte(core::readNumber(text));
+  if (!X.ok()) {
     throw UsageError{"--seed: " + argText(text) +
                      " is outside 0..255, the values of the one-byte BYT_DLY"};
   }
-  return static_cast<std::uint8_t>(X.value);
+  return X.value;
 }
 
 // ---- Writing the answer -----------------------------------------------------
@@ -256,24 +261,24 @@ void describeCrystal(Command& c, float Fosc) {
   c.text += labelled("crystal", core::singleText(Fosc) + " MHz");
 }
 
-void describeCore(Command& c, const Core& k) {
-  c.json["core"] = k.name;
-  c.text += labelled("core", core::coreName(k.cpu_type));
+void describeCore(Command& c, Core k) {
+  c.json["core"] = core::infoOf(k).key;
+  c.text += labelled("core", core::coreName(k));
 }
 
 // ---- delay ------------------------------------------------------------------
 
 int runDelay(const Options& o, Command& c) {
   const Core k = coreOf(o.core);
-  const std::int16_t loop_type = loopTypeOf(o.loops);
+  const Nesting nesting = nestingOf(o.loops);
   const core::DelayUnit unit = unitOf(o.unit);
   const float Fosc = core::crystalFrequency(o.crystal);
   describeCore(c, k);
-  c.json["loops"] = loop_type + 1;
+  c.json["loops"] = core::loopsOf(nesting);
   describeCrystal(c, Fosc);
-  c.text += labelled("nesting", core::nestingName(loop_type));
+  c.text += labelled("nesting", core::nestingName(nesting));
 
-  const core::SeedDelay d = core::delayOfSeedText(k.cpu_type, loop_type, Fosc, o.seed);
+  const core::SeedDelay d = core::delayOfSeedText(k, nesting, Fosc, o.seed);
   if (d.X) {
     c.json["seed"] = *d.X;
     c.json["seed_hex"] = d.seedHex;
@@ -283,7 +288,7 @@ int runDelay(const Options& o, Command& c) {
   }
   const std::string delayText = core::delayText(d.T, unit);
   const std::string_view caption = core::unitCaption(unit);
-  const std::string formula = withLineBreaks(core::formulaOf(k.cpu_type, loop_type), false);
+  const std::string formula = withLineBreaks(core::formulaOf(k, nesting), false);
   c.json["delay_us"] = d.T;
   c.json["unit"] = caption;
   c.json["delay_text"] = delayText;
@@ -296,36 +301,36 @@ int runDelay(const Options& o, Command& c) {
 
 // ---- seed -------------------------------------------------------------------
 
-std::string depthAndSeed(const core::DepthSolution& s, std::int32_t X) {
-  return std::string(core::nestingName(s.loop_type)) + ", X = " + std::to_string(X);
+std::string depthAndSeed(const design::DepthSolution& s, std::int32_t X) {
+  return std::string(core::nestingName(s.nesting)) + ", X = " + std::to_string(X);
 }
 
 int runSeed(const Options& o, Command& c) {
   const Core k = coreOf(o.core);
   const double target = targetOf(o.time);
-  std::vector<std::int16_t> depths = {0, 1, 2};
+  std::vector<Nesting> depths = {Nesting::Single, Nesting::Double, Nesting::Triple};
   if (!o.loops.empty()) {
-    depths = {loopTypeOf(o.loops)};
+    depths = {nestingOf(o.loops)};
   }
   const float Fosc = core::crystalFrequency(o.crystal);
   describeCore(c, k);
   describeCrystal(c, Fosc);
   c.json["target_us"] = target;
-  c.text += labelled("target", core::shortNumber(target) + " us");
+  c.text += labelled("target", design::shortNumber(target) + " us");
 
-  std::vector<core::DepthSolution> solutions;
-  for (std::int16_t loop_type : depths) {
-    solutions.push_back(core::seedForDelay(k.cpu_type, loop_type, Fosc, target));
+  std::vector<design::DepthSolution> solutions;
+  for (Nesting nesting : depths) {
+    solutions.push_back(design::seedForDelay(k, nesting, Fosc, target));
   }
-  const std::optional<std::size_t> best = core::bestDepth(solutions);
+  const std::optional<std::size_t> best = design::bestDepth(solutions);
 
   Json list = Json::array();
-  const core::DepthSolution* shortestDepth = nullptr;
-  const core::DepthSolution* longestDepth = nullptr;
+  const design::DepthSolution* shortestDepth = nullptr;
+  const design::DepthSolution* longestDepth = nullptr;
   RunError firstError = RunError::None;
   for (std::size_t i = 0; i < solutions.size(); ++i) {
-    const core::DepthSolution& s = solutions[i];
-    Json j{{"loops", s.loop_type + 1}};
+    const design::DepthSolution& s = solutions[i];
+    Json j{{"loops", core::loopsOf(s.nesting)}};
     std::string line;
     if (s.error != RunError::None) {
       j["reachable"] = false;
@@ -353,7 +358,7 @@ int runSeed(const Options& o, Command& c) {
         j["error_percent"] = s.errorPercent;
         line = padRight("X = " + std::to_string(s.X) + " (hex " + core::hexText(s.X) + ")", 16) +
                padLeft(std::to_string(s.T), 10) + " us  " +
-               padLeft(core::percentText(s.errorPercent), 9);
+               padLeft(design::percentText(s.errorPercent), 9);
         if (best == i) {
           line += "  best";
         }
@@ -362,12 +367,12 @@ int runSeed(const Options& o, Command& c) {
       }
     }
     list.push_back(std::move(j));
-    c.text += padRight(core::nestingName(s.loop_type), 13) + line + "\n";
+    c.text += padRight(core::nestingName(s.nesting), 13) + line + "\n";
   }
   c.json["solutions"] = std::move(list);
   if (best) {
-    const core::DepthSolution& b = solutions[*best];
-    c.json["best"] = Json{{"loops", b.loop_type + 1},
+    const design::DepthSolution& b = solutions[*best];
+    c.json["best"] = Json{{"loops", core::loopsOf(b.nesting)},
                           {"seed", b.X},
                           {"seed_hex", core::hexText(b.X)},
                           {"delay_us", b.T},
@@ -378,7 +383,7 @@ int runSeed(const Options& o, Command& c) {
     return c.fail(firstError);  // no depth could be computed at all
   }
   c.json["best"] = nullptr;
-  return c.failWith("no nesting depth reaches " + core::shortNumber(target) +
+  return c.failWith("no nesting depth reaches " + design::shortNumber(target) +
                     " us: the shortest delay is " + std::to_string(shortestDepth->minUs) + " us (" +
                     depthAndSeed(*shortestDepth, shortestDepth->minX) + "), the longest delay is " +
                     std::to_string(longestDepth->maxUs) + " us (" +
@@ -387,8 +392,8 @@ int runSeed(const Options& o, Command& c) {
 
 // ---- baud and table ---------------------------------------------------------
 
-Json optionJson(std::int16_t cpu_type, const core::ReloadOption& o) {
-  return Json{{cpu_type == 1 ? "u2x" : "smod", o.doubler},
+Json optionJson(Core k, const design::ReloadOption& o) {
+  return Json{{core::isAvr(k) ? "u2x" : "smod", o.doubler},
               {"reload", o.reload},
               {"reload_text", o.text},
               {"actual_baud", o.actualBaud},
@@ -396,40 +401,41 @@ Json optionJson(std::int16_t cpu_type, const core::ReloadOption& o) {
               {"within_tolerance", o.withinTolerance}};
 }
 
-std::string doublerName(std::int16_t cpu_type, int doubler) {
-  return std::string(cpu_type == 1 ? "U2X " : "SMOD ") + std::to_string(doubler);
+std::string doublerName(Core k, int doubler) {
+  return std::string(core::isAvr(k) ? "U2X " : "SMOD ") + std::to_string(doubler);
 }
 
 // The object of one baud answer; the error when the window raises one.
-Json baudJson(std::int16_t cpu_type, const core::BaudAnswer& a) {
+Json baudJson(Core k, const design::BaudAnswer& a) {
   Json j{{"baud", a.wantedBaud}};
-  if (cpu_type != 1) {
+  if (!core::isAvr(k)) {
     j["smod"] = a.smod0Selected ? 0 : 1;
   }
-  j["window"] = a.window.value.value_or("");
+  j["window"] = a.window.value;
   Json options = Json::array();
-  for (const core::ReloadOption& o : a.options) {
-    options.push_back(optionJson(cpu_type, o));
+  for (const design::ReloadOption& o : a.options) {
+    options.push_back(optionJson(k, o));
   }
   j["options"] = std::move(options);
-  j["best"] = a.best ? optionJson(cpu_type, a.options[*a.best]) : Json(nullptr);
+  j["best"] = a.best ? optionJson(k, a.options[*a.best]) : Json(nullptr);
   return j;
 }
 
-std::string optionLine(std::int16_t cpu_type, const core::ReloadOption& o) {
-  return padRight(doublerName(cpu_type, o.doubler), kLabel) + padRight(o.text, 12) +
-         padLeft(core::twoDecimals(o.actualBaud), 10) + " baud  " +
-         padLeft(core::percentText(o.errorPercent), 9);
+std::string optionLine(Core k, const design::ReloadOption& o) {
+  return padRight(doublerName(k, o.doubler), kLabel) + padRight(o.text, 12) +
+         padLeft(design::twoDecimals(o.actualBaud), 10) + " baud  " +
+         padLeft(design::percentText(o.errorPercent), 9);
 }
 
-std::string withinLine(std::int16_t cpu_type, const core::BaudAnswer& a) {
+std::string withinLine(Core k, const design::BaudAnswer& a) {
   std::string names;
-  for (const core::ReloadOption& o : a.options) {
+  for (const design::ReloadOption& o : a.options) {
     if (o.withinTolerance) {
-      names += (names.empty() ? "" : ", ") + doublerName(cpu_type, o.doubler);
+      names += (names.empty() ? "" : ", ") + doublerName(k, o.doubler);
     }
   }
-  return labelled("within", "±2 %: " + (names.empty() ? std::string("none") : names));
+  return labelled("within", design::toleranceText(design::kBaudTolerancePercent) + ": " +
+                                (names.empty() ? std::string("none") : names));
 }
 
 int runBaud(const Options& o, Command& c) {
@@ -438,26 +444,26 @@ int runBaud(const Options& o, Command& c) {
   const float Fosc = core::crystalFrequency(o.crystal);
   describeCore(c, k);
   describeCrystal(c, Fosc);
-  const core::BaudAnswer a = core::baudAnswer(k.cpu_type, Fosc, o.baud, smod0);
+  const design::BaudAnswer a = design::baudAnswer(k, Fosc, o.baud, smod0);
   if (!a.window.ok()) {
     c.json["baud"] = a.wantedBaud;
     return c.fail(a.window.error);
   }
-  c.json.update(baudJson(k.cpu_type, a));
-  c.text += labelled("baud", core::shortNumber(a.wantedBaud));
-  std::string window = a.window.value.value_or("");
-  if (k.cpu_type != 1) {
+  c.json.update(baudJson(k, a));
+  c.text += labelled("baud", design::shortNumber(a.wantedBaud));
+  std::string window = a.window.value;
+  if (!core::isAvr(k)) {
     window += std::string(" (SMOD ") + (smod0 ? "0" : "1") + ")";
   }
   c.text += labelled("window", window);
   for (std::size_t i = 0; i < a.options.size(); ++i) {
-    c.text += optionLine(k.cpu_type, a.options[i]) + (a.best == i ? "  best" : "") + "\n";
+    c.text += optionLine(k, a.options[i]) + (a.best == i ? "  best" : "") + "\n";
   }
   if (a.options.empty()) {
     c.text += labelled("nearest", a.wantedBaud > 0.0 ? "none: the crystal is not above 0"
                                                      : "none: the baud rate is not above 0");
   } else {
-    c.text += withinLine(k.cpu_type, a);
+    c.text += withinLine(k, a);
   }
   return c.done();
 }
@@ -467,20 +473,20 @@ int runTable(const Options& o, Command& c) {
   const float Fosc = core::crystalFrequency(o.crystal);
   describeCore(c, k);
   describeCrystal(c, Fosc);
-  const std::vector<core::BaudAnswer> rows = core::baudTable(k.cpu_type, Fosc);
+  const std::vector<design::BaudAnswer> rows = design::baudTable(k, Fosc);
   Json list = Json::array();
   c.text += "\n" + padLeft("baud", 6) + "  " + padRight("window", 12) + padRight("nearest", 21) +
-            padLeft("actual", 10) + std::string(7, ' ') + padLeft("error", 9) + "  within 2 %\n";
-  for (const core::BaudAnswer& a : rows) {
+            padLeft("actual", 10) + std::string(7, ' ') + padLeft("error", 9) + "  within " +
+            design::shortNumber(design::kBaudTolerancePercent) + " %\n";
+  for (const design::BaudAnswer& a : rows) {
     if (!a.window.ok()) {
       return c.fail(a.window.error);
     }
-    list.push_back(baudJson(k.cpu_type, a));
-    c.text += padLeft(core::shortNumber(a.wantedBaud), 6) + "  " +
-              padRight(a.window.value.value_or(""), 12);
+    list.push_back(baudJson(k, a));
+    c.text += padLeft(design::shortNumber(a.wantedBaud), 6) + "  " + padRight(a.window.value, 12);
     if (a.best) {
-      const core::ReloadOption& b = a.options[*a.best];
-      c.text += optionLine(k.cpu_type, b) + "  " + (b.withinTolerance ? "yes" : "no");
+      const design::ReloadOption& b = a.options[*a.best];
+      c.text += optionLine(k, b) + "  " + (b.withinTolerance ? "yes" : "no");
     }
     c.text += "\n";
   }
@@ -492,9 +498,9 @@ int runTable(const Options& o, Command& c) {
 
 int runTemplate(const Options& o, Command& c, bool seedGiven, bool crystalGiven) {
   const Core k = coreOf(o.core);
-  const std::int16_t loop_type = loopTypeOf(o.loops);
+  const Nesting nesting = nestingOf(o.loops);
   describeCore(c, k);
-  c.json["loops"] = loop_type + 1;
+  c.json["loops"] = core::loopsOf(nesting);
   c.text.clear();
   std::string text;
   if (seedGiven || crystalGiven) {
@@ -503,7 +509,7 @@ int runTemplate(const Options& o, Command& c, bool seedGiven, bool crystalGiven)
     if (seedGiven) {
       const std::uint8_t X = byteSeedOf(o.seed);
       c.json["seed"] = X;
-      const core::Result<std::string> t = core::seededTemplate(k.cpu_type, loop_type, Fosc, X);
+      const core::Result<std::string> t = design::seededTemplate(k, nesting, Fosc, X);
       if (!t.ok()) {
         return c.fail(t.error);
       }
@@ -511,7 +517,7 @@ int runTemplate(const Options& o, Command& c, bool seedGiven, bool crystalGiven)
     }
   }
   if (!seedGiven) {
-    text = core::templateOf(k.cpu_type, loop_type);
+    text = core::templateOf(k, nesting);
   }
   text = withLineBreaks(text, o.crlf);
   c.json["template"] = text;

@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "calc/calc.h"
-#include "core/design.h"
+#include "core/domain.h"
 #include "core/lists.h"
 #include "core/result.h"
+#include "design/seed.h"
 #include "form_test_support.h"
 #include "window/form.h"
 #include "window/hints.h"
@@ -312,12 +313,14 @@ TEST_P(AgreesWithTheWindow, DelaySeedFormulaAndTemplate) {
     // The window names the seeds that compute when the seed itself overflows:
     // it did not fit 32 bits, or it lies outside the range.
     std::string report = windowReport(j.at("error"));
-    const auto range = core::seedRange(in.cpu, in.loop);
-    ASSERT_TRUE(range);
-    const bool seedOutside = !j.contains("seed") || j["seed"].get<std::int64_t>() < range->first ||
-                             j["seed"].get<std::int64_t>() > range->last;
+    const auto chip = core::coreOf(in.cpu);
+    const auto nesting = core::nestingOf(in.loop);
+    ASSERT_TRUE(chip && nesting);
+    const auto range = design::seedRange(*chip, *nesting);
+    const bool seedOutside = !j.contains("seed") || j["seed"].get<std::int64_t>() < range.first ||
+                             j["seed"].get<std::int64_t>() > range.last;
     if (seedOutside && j["error"]["number"] == core::errorNumber(core::RunError::Overflow)) {
-      report += "（" + window::hints::seedRangeNote(in.cpu, in.loop) + "）";
+      report += "（" + window::hints::seedRangeNote(*chip, *nesting) + "）";
     }
     EXPECT_EQ(report, f.errorReport());
   }
