@@ -48,6 +48,7 @@ class Delay : public Subcommand {
     a.text += labelled("seed", std::to_string(*d.X) + " (hex " + d.seedHex + ")");
     a.text += labelled("delay", delayText + " " + std::string(caption));
     a.text += labelled("formula", formula);
+    a.noteDelaysOf(k);
     return a.done();
   }
 

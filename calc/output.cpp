@@ -109,4 +109,11 @@ void Answer::describeCrystal(float Fosc) {
   text += labelled("crystal", core::singleText(Fosc) + " MHz");
 }
 
+void Answer::noteDelaysOf(core::Core core) {
+  if (core::isAvr(core)) {
+    json["note"] = kAvrDelayNote;
+    text += labelled("note", kAvrDelayNote);
+  }
+}
+
 }  // namespace delaysub::calc

@@ -17,6 +17,11 @@ using Json = nlohmann::ordered_json;
 
 inline constexpr std::string_view kProgram = "delaysub-calc";
 
+// What an AVR delay is, on the command line where no window explains it.
+inline constexpr std::string_view kAvrDelayNote =
+    "the delay is the MCS-51 routine's count, as the window computes it for AVR; "
+    "the formula is shown as the window shows it";
+
 // Columns as a terminal shows them: a Chinese character takes two.
 std::size_t width(std::string_view text);
 std::string padRight(std::string_view text, std::size_t columns);
@@ -52,6 +57,9 @@ class Answer {
   // The fields and lines most answers begin with.
   void describeCore(core::Core core);
   void describeCrystal(float Fosc);
+  // For AVR, the line and field "note" that say what its delays are: the
+  // window counts them with the MCS-51 routine and shows AVR's own formula.
+  void noteDelaysOf(core::Core core);
 
  private:
   std::ostream& out_;

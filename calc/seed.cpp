@@ -94,6 +94,9 @@ class Seed : public Subcommand {
     }
     const std::optional<std::size_t> best = design::bestDepth(solutions);
     const Extremes extremes = list(solutions, best, a);
+    if (extremes.shortest) {
+      a.noteDelaysOf(k);
+    }
     if (best) {
       const DepthSolution& b = solutions[*best];
       a.json["best"] = Json{{"loops", core::loopsOf(b.nesting)},

@@ -21,6 +21,11 @@ namespace {
 
 using Json = nlohmann::json;
 
+// What the command line says about AVR delays.
+constexpr std::string_view kAvrNoteText =
+    "the delay is the MCS-51 routine's count, as the window computes it for AVR; "
+    "the formula is shown as the window shows it";
+
 struct Answer {
   int status;
   std::string out, err;
@@ -224,6 +229,60 @@ TEST(BadArguments, RunTimeErrorsAlsoGoToTheJson) {
   EXPECT_EQ(r.status, kExitFailed);
   EXPECT_EQ(r.json()["error"], (Json{{"number", 6}, {"meaning", "overflow"}}));
   EXPECT_EQ(r.json()["seed_hex"], "400");  // the window has stored and shown the seed
+}
+
+// AVR delays are the MCS-51 routine's counts beside AVR's own formula text,
+// as the window shows them; the command line says so, and only for AVR.
+TEST(AvrNote, DelayAndSeedSayWhatTheDelayIs) {
+  struct Case {
+    std::vector<std::string> args;
+    bool noted;
+  };
+  const std::vector<std::string> delay = {"delay", "--loops", "1",  "--crystal",
+                                          "12MHz", "--seed",  "100"};
+  const std::vector<std::string> seed = {"seed", "--crystal", "12MHz", "--time", "10ms"};
+  const std::vector<std::string> unreachable = {"seed", "--crystal", "12MHz", "--time",
+                                                "1s",   "--loops",   "1"};
+  const auto with = [](std::vector<std::string> args, const char* core) {
+    args.insert(args.begin() + 1, {"--core", core});
+    return args;
+  };
+  const Case cases[] = {
+      {with(delay, "avr"), true},
+      {with(seed, "avr"), true},
+      {with(unreachable, "avr"), true},
+      {with(delay, "mcs51"), false},
+      {with(seed, "w77e58"), false},
+      {with({"template", "--loops", "1"}, "avr"), false},
+      {with({"baud", "--crystal", "16MHz", "--baud", "9600"}, "avr"), false},
+  };
+  const std::string line = std::string("note     ") + std::string(kAvrNoteText) + "\n";
+  for (const Case& c : cases) {
+    const Answer text = calc(c.args);
+    EXPECT_EQ(text.out.find(line) != std::string::npos, c.noted) << joined(c.args);
+    std::vector<std::string> args = c.args;
+    args.push_back("--json");
+    const Json j = calc(args).json();
+    EXPECT_EQ(j.contains("note"), c.noted) << joined(c.args);
+    if (c.noted) {
+      EXPECT_EQ(j["note"], kAvrNoteText);
+    }
+  }
+}
+
+TEST(AvrNote, NumbersStayAsTheWindowShowsThem) {
+  const Answer r = calc(
+      {"delay", "--core", "avr", "--loops", "1", "--crystal", "12MHz", "--seed", "100", "--json"});
+  ASSERT_EQ(r.status, kExitOk);
+  EXPECT_EQ(r.json()["delay_text"], "204");
+  EXPECT_EQ(r.json()["formula"], "T=1.5*X*X+7.5*X+7");
+  // The same seeds as for MCS-51.
+  const Answer avr =
+      calc({"seed", "--core", "avr", "--crystal", "12MHz", "--time", "10ms", "--json"});
+  const Answer mcs51 =
+      calc({"seed", "--core", "mcs51", "--crystal", "12MHz", "--time", "10ms", "--json"});
+  EXPECT_EQ(avr.json()["solutions"], mcs51.json()["solutions"]);
+  EXPECT_EQ(avr.json()["best"], mcs51.json()["best"]);
 }
 
 TEST(Help, AnswersAndSucceeds) {
