@@ -27,15 +27,20 @@ std::int32_t timesNext(Steps& st, std::int32_t k, std::int32_t X) {
   return st.mul(r, st.add(X, 1));
 }
 
+// (kX + c) * clocks in 32-bit steps: the single loop's periods.
+std::int32_t linearTimes(Steps& st, std::int32_t k, std::int32_t X, std::int32_t c,
+                         std::int32_t clocks) {
+  std::int32_t a = st.mul(k, X);
+  a = st.add(a, c);
+  return st.mul(a, clocks);
+}
+
 // N, the oscillator periods of one routine for the seed X, as a chain of
 // checked steps. 12-clock core: one machine cycle is 12 oscillator periods.
 double twelveClockPeriods(Steps& st, Nesting nesting, std::int32_t X) {
   switch (nesting) {
-    case Nesting::Single: {  // (2X + 4) * 12
-      std::int32_t a = st.mul(2, X);
-      a = st.add(a, 4);
-      return st.mul(a, 12);
-    }
+    case Nesting::Single:  // (2X + 4) * 12
+      return linearTimes(st, 2, X, 4, 12);
     case Nesting::Double: {  // (X(X + 7) + 4) * 12
       std::int32_t a = st.add(X, 7);
       a = st.mul(a, X);
@@ -57,11 +62,8 @@ double twelveClockPeriods(Steps& st, Nesting nesting, std::int32_t X) {
 // 4-clock W77E58 core: one machine cycle is 4 oscillator periods.
 double fourClockPeriods(Steps& st, Nesting nesting, std::int32_t X) {
   switch (nesting) {
-    case Nesting::Single: {  // (4X + 6) * 4
-      std::int32_t a = st.mul(4, X);
-      a = st.add(a, 6);
-      return st.mul(a, 4);
-    }
+    case Nesting::Single:  // (4X + 6) * 4
+      return linearTimes(st, 4, X, 6, 4);
     case Nesting::Double: {  // (2X(X + 5) + 6) * 4
       std::int32_t b = st.add(X, 5);
       b = st.mul(b, st.mul(2, X));
