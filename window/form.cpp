@@ -24,12 +24,6 @@ constexpr std::string_view kMilliseconds = core::kMillisecondsCaption;
 constexpr std::string_view kErrorSeparator = "；";
 
 constexpr int kFrameCount = 5;
-constexpr int kUnitLabel = 6;
-constexpr int kHexLabel = 9;
-constexpr int kSeedBox = 1;
-constexpr int kDelayBox = 0;
-constexpr int kFormulaBox = 3;
-constexpr int kTemplateBox = 4;
 constexpr int kFirstCrystal = 5;  // "12 MHz"
 
 std::string initialText(std::string_view name, std::int16_t index = -1) {

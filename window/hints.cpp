@@ -16,9 +16,6 @@ namespace delaysub::window::hints {
 
 namespace {
 
-constexpr int kSeedBox = 1;
-constexpr int kTemplateBox = 4;
-
 // Why a number read from a box gives no rate, or "" when it can: what names
 // the box, shown is the number as the hint writes it.
 std::string whyNotPositive(std::string_view what, double v, const std::string& shown) {
