@@ -306,6 +306,10 @@ TEST(CodeHelp, NamesEveryOption) {
                              "--save", "--name", "--json"}) {
     EXPECT_NE(r.out.find(option), std::string::npos) << option;
   }
+  EXPECT_NE(r.out.find("Exit status: 0 done; 1 the time lies outside the chip's routines"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(r.out.find("a text without a number reads 0"), std::string::npos) << r.out;
   const Outcome main = calc({"--help"});
   EXPECT_NE(main.out.find("  code "), std::string::npos) << main.out;
   EXPECT_NE(main.out.find("  chips "), std::string::npos) << main.out;
