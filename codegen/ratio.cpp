@@ -96,4 +96,26 @@ std::int64_t nearestOf(const Ratio& r) {
   return floorOf(r + Ratio(1, 2));
 }
 
+std::string decimalText(const Ratio& r, int places, bool trimmed) {
+  std::int64_t scale = 1;
+  for (int i = 0; i < places; ++i) {
+    scale *= 10;
+  }
+  const std::int64_t units = nearestOf(abs(r) * Ratio(scale));
+  std::string text = r.num() < 0 && units != 0 ? "-" : "";
+  text += std::to_string(units / scale);
+  if (places > 0) {
+    std::string fraction = std::to_string(units % scale);
+    fraction.insert(fraction.begin(), static_cast<std::size_t>(places) - fraction.size(), '0');
+    if (trimmed) {
+      fraction.erase(fraction.find_last_not_of('0') + 1);
+    }
+    if (!fraction.empty()) {
+      text += '.';
+      text += fraction;
+    }
+  }
+  return text;
+}
+
 }  // namespace delaysub::codegen

@@ -5,6 +5,7 @@
 
 #include <compare>
 #include <cstdint>
+#include <string>
 
 namespace delaysub::codegen {
 
@@ -37,5 +38,9 @@ Ratio abs(const Ratio& r);
 std::int64_t floorOf(const Ratio& r);
 // The whole number nearest r, halves up (2.5 -> 3).
 std::int64_t nearestOf(const Ratio& r);
+// r in decimals, rounded at the last place (halves away from zero):
+// "249.57", "-0.17", "9600.00". trimmed drops the trailing zeros and a
+// trailing point: "65536", "0.042".
+std::string decimalText(const Ratio& r, int places, bool trimmed = false);
 
 }  // namespace delaysub::codegen

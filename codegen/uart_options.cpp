@@ -1,0 +1,111 @@
+#include "codegen/uart_options.h"
+
+#include <algorithm>
+#include <tuple>
+
+namespace delaysub::codegen {
+
+namespace {
+
+// Whether a is a better answer than b (both within 2 %): see UartPlan::best.
+bool better(const UartOption& a, const UartOption& b) {
+  const auto key = [](const UartOption& o) {
+    return std::make_tuple(!o.source->onlyOn.empty(), abs(o.count.errorPercent),
+                           -static_cast<std::int64_t>(o.clock->divider));
+  };
+  return key(a) < key(b);
+}
+
+std::string rateText(const Ratio& baud) {
+  return decimalText(baud, 2, true) + " baud";
+}
+
+}  // namespace
+
+std::string percentText(const Ratio& percent) {
+  const std::string digits = decimalText(percent, 2);
+  return (percent > Ratio(0) && digits != "0.00" ? "+" : "") + digits;
+}
+
+UartPlan planUart(const mcu::TimerSet& set, const Ratio& crystalHz, const Ratio& baud,
+                  std::optional<std::uint8_t> timer) {
+  UartPlan plan;
+  for (const mcu::BaudSource& source : set.baudSources) {
+    if (timer && *timer != source.timer) {
+      continue;
+    }
+    for (const mcu::TimerClock& clock : source.clocks) {
+      const std::uint32_t divisor = clock.divider * source.baudDivider;
+      const BaudCount count = baudCount(crystalHz, baud, divisor, source.width);
+      plan.options.push_back({&source, &clock, count, loadedBytes(source.load, count.reload)});
+      const Ratio fastest = crystalHz / Ratio(divisor);
+      const Ratio slowest = fastest / Ratio(fullCount(source.width));
+      const bool first = plan.options.size() == 1;
+      plan.fastest = first ? fastest : std::max(plan.fastest, fastest);
+      plan.slowest = first ? slowest : std::min(plan.slowest, slowest);
+    }
+  }
+  for (std::size_t i = 0; i < plan.options.size(); ++i) {
+    const UartOption& o = plan.options[i];
+    if (o.count.fits && o.count.within2Percent &&
+        (!plan.best || better(o, plan.options[*plan.best]))) {
+      plan.best = i;
+    }
+  }
+  return plan;
+}
+
+std::optional<std::string> uartFilterProblem(const mcu::Chip& chip, const mcu::TimerSet& set,
+                                             std::uint8_t timer) {
+  std::vector<std::uint8_t> timers;
+  for (const mcu::BaudSource& source : set.baudSources) {
+    if (source.timer == timer) {
+      return std::nullopt;
+    }
+    if (std::find(timers.begin(), timers.end(), source.timer) == timers.end()) {
+      timers.push_back(source.timer);
+    }
+  }
+  std::string list;
+  for (const std::uint8_t t : timers) {
+    list += (list.empty() ? "" : ", ") + std::to_string(t);
+  }
+  return std::string(chip.name) + " takes no baud rate from timer " + std::to_string(timer) +
+         "; it does from timer" + (timers.size() > 1 ? "s " : " ") + list;
+}
+
+std::string uartOutOfReach(const mcu::Chip& chip, const UartPlan& plan, const Ratio& crystalHz,
+                           const Ratio& baud) {
+  const std::string head = rateText(baud) + " is not within 2 % by any choice of " +
+                           std::string(chip.name) + " at " + crystalText(crystalHz) + ": ";
+  if (baud > plan.fastest || baud < plan.slowest) {
+    return head + "its rates reach from " + rateText(plan.slowest) + " to " +
+           rateText(plan.fastest);
+  }
+  // The nearest rates made below and above the wanted one.
+  std::optional<Ratio> below;
+  std::optional<Ratio> above;
+  for (const UartOption& o : plan.options) {
+    for (const std::int64_t n : {o.count.count - 1, o.count.count, o.count.count + 1}) {
+      if (n < 1 || n > fullCount(o.source->width)) {
+        continue;
+      }
+      const Ratio rate = crystalHz / Ratio(o.clock->divider * o.source->baudDivider) / Ratio(n);
+      if (rate <= baud && (!below || rate > *below)) {
+        below = rate;
+      }
+      if (rate >= baud && (!above || rate < *above)) {
+        above = rate;
+      }
+    }
+  }
+  const auto shown = [&](const Ratio& rate) {
+    return rateText(rate) + " (" + percentText((rate - baud) / baud * Ratio(100)) + " %)";
+  };
+  if (below && above) {
+    return head + "the nearest are " + shown(*below) + " and " + shown(*above);
+  }
+  return head + "the nearest is " + shown(below ? *below : *above);
+}
+
+}  // namespace delaysub::codegen
