@@ -15,11 +15,20 @@ bool admits(const TimerFilter& f, const mcu::Timer& t, const mcu::TimerMode& m,
 
 // Whether a is a better answer than b: see TimerPlan::best.
 bool better(const TimerOption& a, const TimerOption& b) {
-  const auto key = [](const TimerOption& o) {
-    return std::make_tuple(!o.timer->onlyOn.empty(), abs(o.count.errorUs), !o.mode->autoReload,
-                           -static_cast<std::int64_t>(o.clock->divider), -o.mode->width);
-  };
-  return key(a) < key(b);
+  if (a.timer->onlyOn.empty() != b.timer->onlyOn.empty()) {
+    return a.timer->onlyOn.empty();
+  }
+  const int error = compare(a.count.errorUs.magnitude, b.count.errorUs.magnitude);
+  if (error != 0) {
+    return error < 0;
+  }
+  if (a.mode->autoReload != b.mode->autoReload) {
+    return a.mode->autoReload;
+  }
+  if (a.clock->divider != b.clock->divider) {
+    return a.clock->divider > b.clock->divider;
+  }
+  return a.mode->width > b.mode->width;
 }
 
 std::string joinedNumbers(const std::vector<std::uint32_t>& numbers) {
@@ -44,7 +53,7 @@ std::vector<RegisterValue> loadedBytes(std::span<const mcu::ValueRegister> load,
 TimerPlan planTimer(const mcu::TimerSet& set, const Ratio& crystalHz, const Ratio& periodUs,
                     const TimerFilter& filter) {
   TimerPlan plan;
-  const Ratio perUs = crystalHz / Ratio(1'000'000);
+  const Ratio perUs = exactly(dividedBy(crystalHz, Ratio::whole(1'000'000)));
   for (const mcu::Timer& timer : set.timers) {
     for (const mcu::TimerMode& mode : timer.modes) {
       for (const mcu::TimerClock& clock : timer.clocks) {
@@ -54,11 +63,15 @@ TimerPlan planTimer(const mcu::TimerSet& set, const Ratio& crystalHz, const Rati
         const PeriodCount count = periodCount(crystalHz, periodUs, clock.divider, mode.width);
         plan.options.push_back(
             {&timer, &mode, &clock, count, loadedBytes(mode.load, count.reload)});
-        const Ratio shortest = Ratio(clock.divider) / perUs;
-        const Ratio longest = shortest * Ratio(fullCount(mode.width));
+        const Ratio shortest = exactly(dividedBy(Ratio::whole(clock.divider), perUs));
+        const Ratio longest = exactly(times(shortest, Ratio::whole(fullCount(mode.width))));
         const bool first = plan.options.size() == 1;
-        plan.shortestUs = first ? shortest : std::min(plan.shortestUs, shortest);
-        plan.longestUs = first ? longest : std::max(plan.longestUs, longest);
+        if (first || compare(shortest, plan.shortestUs) < 0) {
+          plan.shortestUs = shortest;
+        }
+        if (first || compare(longest, plan.longestUs) > 0) {
+          plan.longestUs = longest;
+        }
       }
     }
   }
@@ -119,29 +132,39 @@ std::optional<std::string> filterProblem(const mcu::Chip& chip, const mcu::Timer
   return std::nullopt;
 }
 
+namespace {
+
+// value / 10^power in decimals, trailing zeros dropped, and its unit.
+std::string scaledText(const Ratio& value, std::uint64_t power, int places, std::string_view unit) {
+  return decimalText(exactly(dividedBy(value, Ratio::whole(power))), places) + " " +
+         std::string(unit);
+}
+
+}  // namespace
+
 std::string crystalText(const Ratio& hz) {
-  if (hz >= Ratio(1'000'000)) {
-    return decimalText(hz / Ratio(1'000'000), 6, true) + " MHz";
+  if (compare(hz, Ratio::whole(1'000'000)) >= 0) {
+    return scaledText(hz, 1'000'000, 6, "MHz");
   }
-  if (hz >= Ratio(1'000)) {
-    return decimalText(hz / Ratio(1'000), 6, true) + " kHz";
+  if (compare(hz, Ratio::whole(1'000)) >= 0) {
+    return scaledText(hz, 1'000, 6, "kHz");
   }
-  return decimalText(hz, 6, true) + " Hz";
+  return scaledText(hz, 1, 6, "Hz");
 }
 
 std::string periodText(const Ratio& us) {
-  if (us >= Ratio(1'000'000)) {
-    return decimalText(us / Ratio(1'000'000), 9, true) + " s";
+  if (compare(us, Ratio::whole(1'000'000)) >= 0) {
+    return scaledText(us, 1'000'000, 9, "s");
   }
-  if (us >= Ratio(1'000)) {
-    return decimalText(us / Ratio(1'000), 6, true) + " ms";
+  if (compare(us, Ratio::whole(1'000)) >= 0) {
+    return scaledText(us, 1'000, 6, "ms");
   }
-  return decimalText(us, 3, true) + " us";
+  return scaledText(us, 1, 3, "us");
 }
 
 std::string outOfReach(const mcu::Chip& chip, const TimerPlan& plan, const Ratio& crystalHz,
                        const Ratio& periodUs) {
-  const bool tooLong = periodUs > plan.longestUs;
+  const bool tooLong = compare(periodUs, plan.longestUs) > 0;
   std::string line = periodText(periodUs) + (tooLong ? " is beyond" : " is below") +
                      " what the timers of " + std::string(chip.name) + " make at " +
                      crystalText(crystalHz) + ": " + periodText(plan.shortestUs) + " to " +

@@ -9,23 +9,21 @@ namespace {
 
 // Whether a is a better answer than b (both within 2 %): see UartPlan::best.
 bool better(const UartOption& a, const UartOption& b) {
-  const auto key = [](const UartOption& o) {
-    return std::make_tuple(!o.source->onlyOn.empty(), abs(o.count.errorPercent),
-                           -static_cast<std::int64_t>(o.clock->divider));
-  };
-  return key(a) < key(b);
+  if (a.source->onlyOn.empty() != b.source->onlyOn.empty()) {
+    return a.source->onlyOn.empty();
+  }
+  const int error = compare(a.count.errorPercent.magnitude, b.count.errorPercent.magnitude);
+  if (error != 0) {
+    return error < 0;
+  }
+  return a.clock->divider > b.clock->divider;
 }
 
 std::string rateText(const Ratio& baud) {
-  return decimalText(baud, 2, true) + " baud";
+  return decimalText(baud, 2) + " baud";
 }
 
 }  // namespace
-
-std::string percentText(const Ratio& percent) {
-  const std::string digits = decimalText(percent, 2);
-  return (percent > Ratio(0) && digits != "0.00" ? "+" : "") + digits;
-}
 
 UartPlan planUart(const mcu::TimerSet& set, const Ratio& crystalHz, const Ratio& baud,
                   std::optional<std::uint8_t> timer) {
@@ -38,11 +36,15 @@ UartPlan planUart(const mcu::TimerSet& set, const Ratio& crystalHz, const Ratio&
       const std::uint32_t divisor = clock.divider * source.baudDivider;
       const BaudCount count = baudCount(crystalHz, baud, divisor, source.width);
       plan.options.push_back({&source, &clock, count, loadedBytes(source.load, count.reload)});
-      const Ratio fastest = crystalHz / Ratio(divisor);
-      const Ratio slowest = fastest / Ratio(fullCount(source.width));
+      const Ratio fastest = exactly(dividedBy(crystalHz, Ratio::whole(divisor)));
+      const Ratio slowest = exactly(dividedBy(fastest, Ratio::whole(fullCount(source.width))));
       const bool first = plan.options.size() == 1;
-      plan.fastest = first ? fastest : std::max(plan.fastest, fastest);
-      plan.slowest = first ? slowest : std::min(plan.slowest, slowest);
+      if (first || compare(fastest, plan.fastest) > 0) {
+        plan.fastest = fastest;
+      }
+      if (first || compare(slowest, plan.slowest) < 0) {
+        plan.slowest = slowest;
+      }
     }
   }
   for (std::size_t i = 0; i < plan.options.size(); ++i) {
@@ -78,7 +80,7 @@ std::string uartOutOfReach(const mcu::Chip& chip, const UartPlan& plan, const Ra
                            const Ratio& baud) {
   const std::string head = rateText(baud) + " is not within 2 % by any choice of " +
                            std::string(chip.name) + " at " + crystalText(crystalHz) + ": ";
-  if (baud > plan.fastest || baud < plan.slowest) {
+  if (compare(baud, plan.fastest) > 0 || compare(baud, plan.slowest) < 0) {
     return head + "its rates reach from " + rateText(plan.slowest) + " to " +
            rateText(plan.fastest);
   }
@@ -86,21 +88,23 @@ std::string uartOutOfReach(const mcu::Chip& chip, const UartPlan& plan, const Ra
   std::optional<Ratio> below;
   std::optional<Ratio> above;
   for (const UartOption& o : plan.options) {
-    for (const std::int64_t n : {o.count.count - 1, o.count.count, o.count.count + 1}) {
+    const Ratio perBit =
+        exactly(dividedBy(crystalHz, Ratio::whole(o.clock->divider * o.source->baudDivider)));
+    for (const std::uint64_t n : {o.count.count - 1, o.count.count, o.count.count + 1}) {
       if (n < 1 || n > fullCount(o.source->width)) {
         continue;
       }
-      const Ratio rate = crystalHz / Ratio(o.clock->divider * o.source->baudDivider) / Ratio(n);
-      if (rate <= baud && (!below || rate > *below)) {
+      const Ratio rate = exactly(dividedBy(perBit, Ratio::whole(n)));
+      if (compare(rate, baud) <= 0 && (!below || compare(rate, *below) > 0)) {
         below = rate;
       }
-      if (rate >= baud && (!above || rate < *above)) {
+      if (compare(rate, baud) >= 0 && (!above || compare(rate, *above) < 0)) {
         above = rate;
       }
     }
   }
   const auto shown = [&](const Ratio& rate) {
-    return rateText(rate) + " (" + percentText((rate - baud) / baud * Ratio(100)) + " %)";
+    return rateText(rate) + " (" + fixedText(percentOf(minus(rate, baud), baud), 2) + " %)";
   };
   if (below && above) {
     return head + "the nearest are " + shown(*below) + " and " + shown(*above);

@@ -45,7 +45,4 @@ std::optional<std::string> uartFilterProblem(const mcu::Chip& chip, const mcu::T
 std::string uartOutOfReach(const mcu::Chip& chip, const UartPlan& plan, const Ratio& crystalHz,
                            const Ratio& baud);
 
-// "+0.16", "-8.51", "0.00": an error in percent as the tables show it.
-std::string percentText(const Ratio& percent);
-
 }  // namespace delaysub::codegen

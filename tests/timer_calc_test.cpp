@@ -3,20 +3,31 @@
 // fractions underneath.
 #include <gtest/gtest.h>
 
-#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "codegen/timer_calc.h"
 
 namespace {
 
-using delaysub::codegen::baudCount;
-using delaysub::codegen::periodCount;
-using delaysub::codegen::Ratio;
-using delaysub::codegen::registerByte;
+using namespace delaysub::codegen;
 
-const Ratio kMHz12{12'000'000};
-const Ratio kMHz11{11'059'200};
+// Exact values as the tables write them: n/d, and signed n/d for errors.
+Ratio R(std::int64_t n, std::int64_t d = 1) {
+  return Ratio::of(static_cast<Wide>(n), static_cast<Wide>(d));
+}
+Difference D(std::int64_t n, std::int64_t d = 1) {
+  return {R(n < 0 ? -n : n, d), n < 0};
+}
+bool same(const Difference& a, const Difference& b) {
+  return a.magnitude == b.magnitude && a.negative == b.negative;
+}
+std::string shown(const Difference& d) {
+  return signedDecimalText(d, 12);
+}
+
+const Ratio kMHz12 = R(12'000'000);
+const Ratio kMHz11 = R(11'059'200);
 
 struct PeriodCase {
   const char* what;
@@ -25,25 +36,29 @@ struct PeriodCase {
   std::uint32_t divider;
   unsigned width;
   bool fits;
-  std::int64_t count;
+  std::uint64_t count;
   std::uint32_t reload;
-  Ratio errorUs;
+  Difference errorUs;
+  Difference errorPercent;
 };
 
 // Datasheet and tutorial figures, and the edges of the counters.
 const std::vector<PeriodCase> kPeriods{
-    {"8051 12 MHz mode 1 1 ms", kMHz12, 1000, 12, 16, true, 1000, 0xFC18, 0},
-    {"8051 11.0592 MHz mode 2 250 us", kMHz11, 250, 12, 8, true, 230, 0x1A,
-     Ratio(230LL * 12'000'000, 11'059'200) - 250},
-    {"8051 12 MHz 13-bit 1 ms", kMHz12, 1000, 12, 13, true, 1000, 0x1C18, 0},
-    {"8051 11.0592 MHz mode 1 10 ms", kMHz11, 10000, 12, 16, true, 9216, 0xDC00, 0},
-    {"stc15 1T 24 MHz 1 ms", Ratio(24'000'000), 1000, 1, 16, true, 24000, 0xA240, 0},
-    {"ds80c320 Fosc/4 33 MHz 100 us", Ratio(33'000'000), 100, 4, 16, true, 825, 0xFCC7, 0},
-    {"half a count rounds up", kMHz12, Ratio(5, 2), 12, 8, true, 3, 253, Ratio(1, 2)},
-    {"just under half rounds down", kMHz12, Ratio(249, 100), 12, 8, true, 2, 254, Ratio(-49, 100)},
-    {"a full turn reloads 0", kMHz12, 65536, 12, 16, true, 65536, 0, 0},
-    {"beyond a full turn", kMHz12, Ratio(655365, 10), 12, 16, false, 65536, 0, Ratio(-1, 2)},
-    {"below half a count", kMHz12, Ratio(49, 100), 12, 8, false, 1, 255, Ratio(51, 100)},
+    {"8051 12 MHz mode 1 1 ms", kMHz12, R(1000), 12, 16, true, 1000, 0xFC18, {}, {}},
+    // 230 counts of 12 / 11.0592 us: 249.5659722... us.
+    {"8051 11.0592 MHz mode 2 250 us", kMHz11, R(250), 12, 8, true, 230, 0x1A, D(-125, 288),
+     D(-25, 144)},
+    {"8051 12 MHz 13-bit 1 ms", kMHz12, R(1000), 12, 13, true, 1000, 0x1C18, {}, {}},
+    {"8051 11.0592 MHz mode 1 10 ms", kMHz11, R(10000), 12, 16, true, 9216, 0xDC00, {}, {}},
+    {"stc15 1T 24 MHz 1 ms", R(24'000'000), R(1000), 1, 16, true, 24000, 0xA240, {}, {}},
+    {"ds80c320 Fosc/4 33 MHz 100 us", R(33'000'000), R(100), 4, 16, true, 825, 0xFCC7, {}, {}},
+    {"half a count rounds up", kMHz12, R(5, 2), 12, 8, true, 3, 253, D(1, 2), D(20)},
+    {"just under half rounds down", kMHz12, R(249, 100), 12, 8, true, 2, 254, D(-49, 100),
+     D(-4900, 249)},
+    {"a full turn reloads 0", kMHz12, R(65536), 12, 16, true, 65536, 0, {}, {}},
+    {"beyond a full turn", kMHz12, R(655365, 10), 12, 16, false, 65536, 0, D(-1, 2),
+     D(-100, 131073)},
+    {"below half a count", kMHz12, R(49, 100), 12, 8, false, 1, 255, D(51, 100), D(5100, 49)},
 };
 
 TEST(PeriodCount, Figures) {
@@ -52,18 +67,21 @@ TEST(PeriodCount, Figures) {
     EXPECT_EQ(got.fits, c.fits) << c.what;
     EXPECT_EQ(got.count, c.count) << c.what;
     EXPECT_EQ(got.reload, c.reload) << c.what;
-    EXPECT_EQ(got.errorUs, c.errorUs) << c.what;
-    EXPECT_EQ(got.actualUs, c.periodUs + c.errorUs) << c.what;
-    EXPECT_EQ(got.errorPercent, c.errorUs / c.periodUs * 100) << c.what;
+    EXPECT_TRUE(same(got.errorUs, c.errorUs)) << c.what << ": " << shown(got.errorUs);
+    EXPECT_TRUE(same(got.errorPercent, c.errorPercent))
+        << c.what << ": " << shown(got.errorPercent);
   }
 }
 
 TEST(PeriodCount, ShownFigures) {
   // 11.0592 MHz, 250 us in mode 2: 230.4 counts, 249.57 us, -0.17 %.
-  const auto got = periodCount(kMHz11, 250, 12, 8);
-  EXPECT_EQ(got.wanted, Ratio(2304, 10));
-  EXPECT_NEAR(got.actualUs.toDouble(), 249.566, 0.001);
-  EXPECT_NEAR(got.errorPercent.toDouble(), -0.1736, 0.0001);
+  const auto got = periodCount(kMHz11, R(250), 12, 8);
+  EXPECT_EQ(got.wanted, R(2304, 10));
+  EXPECT_EQ(fixedText(got.actualUs, 2), "249.57");
+  EXPECT_EQ(fixedText(got.errorPercent, 2), "-0.17");
+  EXPECT_EQ(fixedText(periodCount(kMHz12, R(1000), 12, 16).errorPercent, 2), "0.00");
+  // A period beyond 2^64 counts is beyond every counter, not a wrapped count.
+  EXPECT_FALSE(periodCount(R(1'000'000'000), R(1'000'000'000'000'000), 1, 16).fits);
 }
 
 TEST(RegisterByte, SplitsAsTheModesLoad) {
@@ -82,31 +100,29 @@ struct BaudCase {
   std::uint32_t divisor;
   unsigned width;
   bool fits;
-  std::int64_t count;
+  std::uint64_t count;
   std::uint32_t reload;
-  Ratio errorPercent;
+  Difference errorPercent;
   bool within2;
   bool within1;
 };
 
 const std::vector<BaudCase> kBauds{
-    {"8051 11.0592 MHz SMOD 0 9600", kMHz11, 9600, 384, 8, true, 3, 0xFD, 0, true, true},
-    {"8051 11.0592 MHz SMOD 1 19200", kMHz11, 19200, 192, 8, true, 3, 0xFD, 0, true, true},
-    {"8052 timer 2 12 MHz 9600", kMHz12, 9600, 32, 16, true, 39, 0xFFD9,
-     Ratio(1'200'000'000LL, 32 * 39 * 9600) - 100, true, true},
-    {"8051 12 MHz SMOD 0 9600", kMHz12, 9600, 384, 8, true, 3, 0xFD,
-     Ratio(1'200'000'000LL, 384 * 3 * 9600) - 100, false, false},
-    {"8051 12 MHz SMOD 1 4800", kMHz12, 4800, 192, 8, true, 13, 0xF3,
-     Ratio(1'200'000'000LL, 192 * 13 * 4800) - 100, true, true},
-    {"stc15 1T timer 2 115200", kMHz11, 115200, 4, 16, true, 24, 0xFFE8, 0, true, true},
+    {"8051 11.0592 MHz SMOD 0 9600", kMHz11, R(9600), 384, 8, true, 3, 0xFD, {}, true, true},
+    {"8051 11.0592 MHz SMOD 1 19200", kMHz11, R(19200), 192, 8, true, 3, 0xFD, {}, true, true},
+    // 12e6 / (32 x 39) = 9615.384615...: +1/6.24 %.
+    {"8052 timer 2 12 MHz 9600", kMHz12, R(9600), 32, 16, true, 39, 0xFFD9, D(25, 156), true, true},
+    {"8051 12 MHz SMOD 0 9600", kMHz12, R(9600), 384, 8, true, 3, 0xFD, D(1225, 144), false, false},
+    {"8051 12 MHz SMOD 1 4800", kMHz12, R(4800), 192, 8, true, 13, 0xF3, D(25, 156), true, true},
+    {"stc15 1T timer 2 115200", kMHz11, R(115200), 4, 16, true, 24, 0xFFE8, {}, true, true},
     // 1.4 counts: 1 gives +40 %, 2 gives -30 %; the nearer rate wins.
-    {"nearer rate, not nearer count", Ratio(224), 5, 32, 16, true, 2, 0xFFFE, -30, false, false},
-    {"2 % exactly", Ratio(102 * 32), 100, 32, 16, true, 1, 0xFFFF, 2, true, false},
-    {"1 % exactly", Ratio(101 * 32), 100, 32, 16, true, 1, 0xFFFF, 1, true, true},
-    {"faster than a count of one", kMHz12, 1'000'000, 32, 16, false, 1, 0xFFFF, Ratio(-125, 2),
+    {"nearer rate, not nearer count", R(224), R(5), 32, 16, true, 2, 0xFFFE, D(-30), false, false},
+    {"2 % exactly", R(102 * 32), R(100), 32, 16, true, 1, 0xFFFF, D(2), true, false},
+    {"1 % exactly", R(101 * 32), R(100), 32, 16, true, 1, 0xFFFF, D(1), true, true},
+    {"faster than a count of one", kMHz12, R(1'000'000), 32, 16, false, 1, 0xFFFF, D(-125, 2),
      false, false},
-    {"slower than a full turn", kMHz12, 1, 384, 8, false, 256, 0,
-     Ratio(1'200'000'000LL, 384 * 256) - 100, false, false},
+    {"slower than a full turn", kMHz12, R(1), 384, 8, false, 256, 0,
+     D(1'200'000'000LL - 384 * 256 * 100, 384 * 256), false, false},
 };
 
 TEST(BaudCount, Figures) {
@@ -115,8 +131,8 @@ TEST(BaudCount, Figures) {
     EXPECT_EQ(got.fits, c.fits) << c.what;
     EXPECT_EQ(got.count, c.count) << c.what;
     EXPECT_EQ(got.reload, c.reload) << c.what;
-    EXPECT_EQ(got.errorPercent, c.errorPercent) << c.what;
-    EXPECT_EQ(got.actualBaud, c.baud * (c.errorPercent / 100 + 1)) << c.what;
+    EXPECT_TRUE(same(got.errorPercent, c.errorPercent))
+        << c.what << ": " << shown(got.errorPercent);
     EXPECT_EQ(got.within2Percent, c.within2) << c.what;
     EXPECT_EQ(got.within1Percent, c.within1) << c.what;
   }
@@ -124,20 +140,17 @@ TEST(BaudCount, Figures) {
 
 TEST(BaudCount, ShownFigures) {
   // The 8052's timer 2 at 12 MHz: 9615.38 baud, +0.16 %.
-  const auto got = baudCount(kMHz12, 9600, 32, 16);
-  EXPECT_NEAR(got.actualBaud.toDouble(), 9615.38, 0.005);
-  EXPECT_NEAR(got.errorPercent.toDouble(), 0.16, 0.005);
+  const auto got = baudCount(kMHz12, R(9600), 32, 16);
+  EXPECT_EQ(fixedText(got.actualBaud, 2), "9615.38");
+  EXPECT_EQ(fixedText(got.errorPercent, 2), "+0.16");
+  EXPECT_EQ(fixedText(baudCount(kMHz11, R(9600), 384, 8).actualBaud, 2), "9600.00");
 }
 
-TEST(Ratio, RoundsAndOverflowsAsDocumented) {
-  EXPECT_EQ(delaysub::codegen::nearestOf(Ratio(5, 2)), 3);
-  EXPECT_EQ(delaysub::codegen::nearestOf(Ratio(-5, 2)), -2);
-  EXPECT_EQ(delaysub::codegen::floorOf(Ratio(-1, 2)), -1);
-  EXPECT_EQ(Ratio(6, -4), Ratio(-3, 2));
-  EXPECT_LT(Ratio(1, 3), Ratio(1, 2));
-  const Ratio big{INT64_MAX / 2};
-  EXPECT_THROW((void)(big * big), std::overflow_error);
-  EXPECT_THROW((void)(Ratio(1) / Ratio(0)), std::domain_error);
+TEST(NearestWhole, HalvesUp) {
+  EXPECT_EQ(nearestWhole(R(5, 2)), 3U);
+  EXPECT_EQ(nearestWhole(R(249, 100)), 2U);
+  EXPECT_EQ(nearestWhole(R(1, 2)), 1U);
+  EXPECT_EQ(nearestWhole(R(0)), 0U);
 }
 
 }  // namespace
