@@ -15,15 +15,15 @@ constexpr std::size_t kMaxName = 26;  // with "_loop", within A51's 31 character
 
 // Words no label or C function may be: registers, mnemonics, C keywords.
 constexpr std::string_view kReserved[] = {
-    "A",     "AB",     "C",     "DPTR",   "PC",       "R0",    "R1",     "R2",    "R3",
-    "R4",    "R5",     "R6",    "R7",     "ACALL",    "ADD",   "ADDC",   "AJMP",  "ANL",
-    "CJNE",  "CLR",    "CPL",   "DA",     "DEC",      "DIV",   "DJNZ",   "INC",   "JB",
-    "JBC",   "JC",     "JMP",   "JNB",    "JNC",      "JNZ",   "JZ",     "LCALL", "LJMP",
-    "MOV",   "MOVC",   "MOVX",  "MUL",    "NOP",      "ORL",   "POP",    "PUSH",  "RET",
-    "RETI",  "RL",     "RLC",   "RR",     "RRC",      "SETB",  "SJMP",   "SUBB",  "SWAP",
-    "XCH",   "XCHD",   "XRL",   "AUTO",   "BREAK",    "CASE",  "CHAR",   "CONST", "CONTINUE",
-    "DO",    "DOUBLE", "ELSE",  "ENUM",   "EXTERN",   "FLOAT", "FOR",    "GOTO",  "IF",
-    "INT",   "LONG",   "RETURN", "SHORT", "SIGNED",   "STATIC", "UNSIGNED", "VOID", "WHILE",
+    "A",    "AB",     "C",      "DPTR",  "PC",     "R0",     "R1",       "R2",    "R3",
+    "R4",   "R5",     "R6",     "R7",    "ACALL",  "ADD",    "ADDC",     "AJMP",  "ANL",
+    "CJNE", "CLR",    "CPL",    "DA",    "DEC",    "DIV",    "DJNZ",     "INC",   "JB",
+    "JBC",  "JC",     "JMP",    "JNB",   "JNC",    "JNZ",    "JZ",       "LCALL", "LJMP",
+    "MOV",  "MOVC",   "MOVX",   "MUL",   "NOP",    "ORL",    "POP",      "PUSH",  "RET",
+    "RETI", "RL",     "RLC",    "RR",    "RRC",    "SETB",   "SJMP",     "SUBB",  "SWAP",
+    "XCH",  "XCHD",   "XRL",    "AUTO",  "BREAK",  "CASE",   "CHAR",     "CONST", "CONTINUE",
+    "DO",   "DOUBLE", "ELSE",   "ENUM",  "EXTERN", "FLOAT",  "FOR",      "GOTO",  "IF",
+    "INT",  "LONG",   "RETURN", "SHORT", "SIGNED", "STATIC", "UNSIGNED", "VOID",  "WHILE",
     "MAIN",
 };
 
@@ -56,17 +56,16 @@ std::string limitsText(std::uint64_t clocks, const Ratio& hz) {
 
 DelayError outOfRange(const DelayRequest& r, const PlanLimits& limits, bool above) {
   const std::string where = " on " + std::string(r.chip->name) + " at " +
-                            frequencyText(r.crystalHz) +
-                            (r.inlineCode ? " (in line)" : "");
+                            frequencyText(r.crystalHz) + (r.inlineCode ? " (in line)" : "");
   const std::string shortest = limitsText(limits.shortest, r.crystalHz);
   const std::string longest = limitsText(limits.longest, r.crystalHz);
   std::string message = timeText(r.timeUs);
   if (above) {
-    message += " is above the longest routine" + where + ": " + longest +
-               "; the shortest is " + shortest + "; for longer times use a timer";
+    message += " is above the longest routine" + where + ": " + longest + "; the shortest is " +
+               shortest + "; for longer times use a timer";
   } else {
-    message += " is below the shortest routine" + where + ": " + shortest +
-               "; the longest is " + longest;
+    message +=
+        " is below the shortest routine" + where + ": " + shortest + "; the longest is " + longest;
   }
   return {DelayError::Kind::OutOfRange, message, limits.shortest, limits.longest};
 }
@@ -257,8 +256,8 @@ std::variant<DelayAnswer, DelayError> makeDelay(const DelayRequest& r) {
   a.plan = *plan;
   a.program = routineOf(*plan, a.name);
   // The planner's arithmetic, counted once more by running the routine.
-  const std::uint64_t counted = r.inlineCode ? execute(a.program, *r.chip).clocks
-                                             : countCall(a.program, *r.chip).clocks;
+  const std::uint64_t counted =
+      r.inlineCode ? execute(a.program, *r.chip).clocks : countCall(a.program, *r.chip).clocks;
   if (counted != plan->clocks) {
     throw std::logic_error("the executor counts " + std::to_string(counted) +
                            " clocks where the planner planned " + std::to_string(plan->clocks));

@@ -48,14 +48,14 @@ struct DelayAnswer {
   std::string name;
   bool inlineCode = false;
   bool save = false;
-  std::vector<std::string> registers;   // changed ("R7", "R6"), none with save
-  std::uint32_t bytes = 0;              // of the routine (not of the LCALL)
-  std::vector<unsigned> counters;       // loaded values, outermost first
-  unsigned reloadValue = 0;             // value reloaded after each inner pass, 0 if none
+  std::vector<std::string> registers;  // changed ("R7", "R6"), none with save
+  std::uint32_t bytes = 0;             // of the routine (not of the LCALL)
+  std::vector<unsigned> counters;      // loaded values, outermost first
+  unsigned reloadValue = 0;            // value reloaded after each inner pass, 0 if none
   int nops = 0;
-  std::string code;                     // the text, LF line breaks
+  std::string code;  // the text, LF line breaks
   DelayPlan plan;
-  Program program;                      // the instructions the code stands for
+  Program program;  // the instructions the code stands for
 };
 
 struct DelayError {

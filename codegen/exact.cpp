@@ -89,8 +89,8 @@ std::optional<Decimal> readDecimal(std::string_view& text) {
     return std::nullopt;
   }
   if (!text.empty() && (text.front() == 'e' || text.front() == 'E') && text.size() > 1 &&
-      (isDigit(text[1]) || ((text[1] == '+' || text[1] == '-') && text.size() > 2 &&
-                            isDigit(text[2])))) {
+      (isDigit(text[1]) ||
+       ((text[1] == '+' || text[1] == '-') && text.size() > 2 && isDigit(text[2])))) {
     text.remove_prefix(1);
     const bool minus = text.front() == '-';
     if (text.front() == '+' || text.front() == '-') {

@@ -110,8 +110,8 @@ class Runner {
     const Instruction& i = p_.code[pc_];
     const std::optional<mcu::InstructionTiming> t = mcu::timingOf(chip_, i.op);
     if (!t) {
-      ex_.problem = std::string(chip_.name) + " has no clocks for " +
-                    std::string(mcu::mnemonicOf(i.op));
+      ex_.problem =
+          std::string(chip_.name) + " has no clocks for " + std::string(mcu::mnemonicOf(i.op));
       return;
     }
     if (limits_.fastForward && i.op == Op::DjnzRn) {
@@ -339,8 +339,8 @@ class Runner {
 
 }  // namespace
 
-Execution execute(const Program& program, const mcu::Chip& chip, std::size_t entry,
-                  Machine machine, const ExecutionLimits& limits) {
+Execution execute(const Program& program, const mcu::Chip& chip, std::size_t entry, Machine machine,
+                  const ExecutionLimits& limits) {
   return Runner(program, chip, limits).run(entry, machine);
 }
 

@@ -53,12 +53,12 @@ struct Execution {
   bool finished = false;  // ran off the end, or returned from the entry
   std::string problem;    // why not: a missing timing, the step limit, ...
   std::uint64_t clocks = 0;
-  std::uint64_t steps = 0;                // instructions executed one by one
-  std::vector<std::uint64_t> executed;    // by instruction index
-  std::vector<std::uint64_t> taken;       // conditional jumps that jumped
-  Machine machine;                        // the state at the end
-  std::vector<Write> writes;              // writes to direct addresses below 80H
-                                          // are left out: only SFR writes
+  std::uint64_t steps = 0;              // instructions executed one by one
+  std::vector<std::uint64_t> executed;  // by instruction index
+  std::vector<std::uint64_t> taken;     // conditional jumps that jumped
+  Machine machine;                      // the state at the end
+  std::vector<Write> writes;            // writes to direct addresses below 80H
+                                        // are left out: only SFR writes
 };
 
 // Runs program from instruction entry on machine until it runs past its

@@ -92,7 +92,8 @@ std::uint64_t clocksOf(const Costs& c, const Shape& s, std::uint64_t r,
   for (std::size_t j = k; j-- > 0;) {
     const bool reloaded = j < static_cast<std::size_t>(s.reloaded);
     e[j] = j + 1 == k ? v[j] : v[j] + (reloaded ? r : kWrap) * (e[j + 1] - 1);
-    total += c.taken * (e[j] - e[j + 1]) + c.notTaken * e[j + 1] + (reloaded ? c.mov * e[j + 1] : 0);
+    total +=
+        c.taken * (e[j] - e[j + 1]) + c.notTaken * e[j + 1] + (reloaded ? c.mov * e[j + 1] : 0);
   }
   return total;
 }
@@ -153,7 +154,7 @@ std::optional<DelayPlan> planShape(const Costs& c, const RoutineForm& form, cons
     return std::nullopt;
   }
   DelayPlan plan{form, s.levels, s.reloaded, static_cast<std::uint8_t>(s.reloaded > 0 ? r : 0),
-                 {}, s.nops, clocks, bytesOf(s, form)};
+                 {},   s.nops,   clocks,     bytesOf(s, form)};
   for (int j = 0; j < s.levels; ++j) {
     plan.counters.push_back(static_cast<std::uint8_t>(d[static_cast<std::size_t>(j)] + 1));
   }

@@ -44,9 +44,9 @@ struct RoutineForm {
 
 struct DelayPlan {
   RoutineForm form;
-  int levels = 0;                     // loop levels, 0..4
-  int reloaded = 0;                   // inner levels reloaded after each pass
-  std::uint8_t reloadValue = 0;       // r
+  int levels = 0;                      // loop levels, 0..4
+  int reloaded = 0;                    // inner levels reloaded after each pass
+  std::uint8_t reloadValue = 0;        // r
   std::vector<std::uint8_t> counters;  // loaded values, innermost (R7) first
   int nops = 0;
   std::uint64_t clocks = 0;

@@ -46,7 +46,7 @@ struct Program {
 // Builds a Program with jumps to labels by name, resolved by build().
 class ProgramBuilder {
  public:
-  ProgramBuilder& label(const std::string& name);  // names the next instruction
+  ProgramBuilder& label(const std::string& name);    // names the next instruction
   ProgramBuilder& comment(const std::string& text);  // on the last instruction
   ProgramBuilder& nop();
   ProgramBuilder& movRn(int reg, std::uint8_t value);
