@@ -127,6 +127,19 @@ inline constexpr std::array kSmod0Mode2{BitSetting{"PCON", 0x80, 0x00},
 inline constexpr std::array kSmod1Mode2{BitSetting{"PCON", 0x80, 0x80},
                                         BitSetting{"TMOD", 0xF0, 0x20}};
 
+// Timers 0 and 1 as every chip here has them: TCON's run bits and flags, IE's
+// enables, vectors 000BH and 001BH; their modes and clocks vary.
+constexpr Timer timer0(std::span<const TimerMode> modes, std::span<const TimerClock> clocks,
+                       const Source& source) {
+  return {0,      "",    {"TCON", 0x10, 0x10}, {"IE", 0x02, 0x02}, "TF0", true, 0x000B, 1, modes,
+          clocks, source};
+}
+constexpr Timer timer1(std::span<const TimerMode> modes, std::span<const TimerClock> clocks,
+                       const Source& source) {
+  return {1,      "",    {"TCON", 0x40, 0x40}, {"IE", 0x08, 0x08}, "TF1", true, 0x001B, 3, modes,
+          clocks, source};
+}
+
 inline constexpr std::string_view k8052Only = "8052-class parts (8052, AT89S52, STC89C52...)";
 
 }  // namespace delaysub::mcu::detail

@@ -6,33 +6,7 @@ namespace delaysub::mcu::detail {
 
 namespace {
 
-// Timer 0, 1, 2 of the 8051/8052 family with the given clock tables.
-constexpr Timer timer0(std::span<const TimerClock> clocks) {
-  return {0,
-          "",
-          {"TCON", 0x10, 0x10},
-          {"IE", 0x02, 0x02},
-          "TF0",
-          true,
-          0x000B,
-          1,
-          kClassicModes0,
-          clocks,
-          kIntelTimers};
-}
-constexpr Timer timer1(std::span<const TimerClock> clocks) {
-  return {1,
-          "",
-          {"TCON", 0x40, 0x40},
-          {"IE", 0x08, 0x08},
-          "TF1",
-          true,
-          0x001B,
-          3,
-          kClassicModes1,
-          clocks,
-          kIntelTimers};
-}
+// Timer 2 of the 8052 family with the given clock table.
 constexpr Timer timer2(std::span<const TimerClock> clocks, std::string_view onlyOn) {
   return {2,        onlyOn, {"T2CON", 0x04, 0x04}, {"IE", 0x20, 0x20}, "TF2", false, 0x002B, 5,
           kT2Modes, clocks, kIntelTimer2};
@@ -55,7 +29,8 @@ constexpr auto kClassicBits = join(kBaseBits, k8052Bits);
 // 8051: every timer counts Fosc / 12; timer 2's baud generator Fosc / 2.
 constexpr std::array kClock12{TimerClock{12, {}, kIntelTimers}};
 constexpr std::array kBaudClock2{TimerClock{2, {}, kIntelTimer2}};
-constexpr std::array kClassicTimerList{timer0(kClock12), timer1(kClock12),
+constexpr std::array kClassicTimerList{timer0(kClassicModes0, kClock12, kIntelTimers),
+                                       timer1(kClassicModes1, kClock12, kIntelTimers),
                                        timer2(kClock12, k8052Only)};
 constexpr auto kClassicBaud = baudSources(kClock12, kBaudClock2, k8052Only, kIntelTimer2);
 constexpr TimerSet kClassic{kClassicTimerList, kClassicBaud, kSerialMode1, kClassicRegisters,
@@ -68,7 +43,9 @@ constexpr Source kX2Rate{kIntel, "Timer/Counters, Serial Interface, 8052 Timer 2
 constexpr std::string_view kX2T2Only = "8052-class parts (P89V51RD2, AT89C51RC2, STC89C52...)";
 constexpr std::array kClock6{TimerClock{6, {}, kX2Rate}};
 constexpr std::array kBaudClock1{TimerClock{1, {}, kX2Rate}};
-constexpr std::array kX2TimerList{timer0(kClock6), timer1(kClock6), timer2(kClock6, kX2T2Only)};
+constexpr std::array kX2TimerList{timer0(kClassicModes0, kClock6, kX2Rate),
+                                  timer1(kClassicModes1, kClock6, kX2Rate),
+                                  timer2(kClock6, kX2T2Only)};
 constexpr auto kX2Baud = baudSources(kClock6, kBaudClock1, kX2T2Only, kX2Rate);
 constexpr TimerSet kX2{kX2TimerList, kX2Baud, kSerialMode1, kClassicRegisters, kClassicBits};
 
@@ -93,7 +70,8 @@ constexpr std::array kDallasClocks1{TimerClock{12, kCkconT1Slow, kCkcon},
 constexpr std::array kDallasClocks2{TimerClock{12, kCkconT2Slow, kCkcon},
                                     TimerClock{4, kCkconT2Fast, kCkcon}};
 constexpr std::array kDallasBaudClock{TimerClock{2, {}, kDallasBaud}};
-constexpr std::array kDallasTimerList{timer0(kDallasClocks0), timer1(kDallasClocks1),
+constexpr std::array kDallasTimerList{timer0(kClassicModes0, kDallasClocks0, kCkcon),
+                                      timer1(kClassicModes1, kDallasClocks1, kCkcon),
                                       timer2(kDallasClocks2, "")};
 constexpr auto kDallasBaudSources = baudSources(kDallasClocks1, kDallasBaudClock, "", kDallasBaud);
 constexpr std::array kCkconRegister{Register{"CKCON", 0x8E, kCkcon}};

@@ -7,27 +7,23 @@ namespace delaysub::mcu::detail {
 
 namespace {
 
-constexpr Source kStc15Timers{kStc15Sheet,
-                              "Timer/Counters: TMOD mode 0 = 16-bit auto-reload; AUXR (8EH) "
-                              "T0x12, T1x12, T2x12 (1 = SYSclk, 0 = SYSclk / 12), T2R, T2_C/T; "
-                              "T2H/T2L (D6H/D7H)"};
-constexpr Source kStc15Interrupts{kStc15Sheet,
-                                  "Interrupts: IE2 (AFH) ET2 (bit 2); timer 2 is interrupt 12 "
-                                  "at 0063H"};
-constexpr Source kStc15Uart{kStc15Sheet,
-                            "Serial port 1 baud rate: timer 1 mode 0 or timer 2 (AUXR.S1ST2 = "
-                            "1): timer clock / (65536 - reload) / 4; timer 1 mode 2: 2^SMOD / "
-                            "32 x timer clock / (256 - TH1)"};
-constexpr Source kStc8Timers{kStc8Sheet,
-                             "Timers: TMOD mode 0 = 16-bit auto-reload; AUXR (8EH) T0x12, T1x12, "
-                             "T2x12, T2R, T2_C/T; T2H/T2L (D6H/D7H); AUXINTIF (EFH) T2IF"};
-constexpr Source kStc8Interrupts{kStc8Sheet,
-                                 "Interrupts: IE2 (AFH) ET2 (bit 2); timer 2 is interrupt 12 at "
-                                 "0063H"};
-constexpr Source kStc8Uart{kStc8Sheet,
-                           "Serial port 1 baud rate: timer 1 mode 0 or timer 2 (AUXR.S1ST2 = "
-                           "1): timer clock / (65536 - reload) / 4; timer 1 mode 2: 2^SMOD / 32 "
-                           "x timer clock / (256 - TH1)"};
+// Both series' data sheets describe the same timers and serial port 1; the
+// STC8's adds a readable timer 2 flag (AUXINTIF).
+constexpr std::string_view kTimersWhere =
+    "Timer/Counters: TMOD mode 0 = 16-bit auto-reload; AUXR (8EH) T0x12, T1x12, T2x12 "
+    "(1 = SYSclk, 0 = SYSclk / 12), T2R, T2_C/T; T2H/T2L (D6H/D7H)";
+constexpr std::string_view kInterruptsWhere =
+    "Interrupts: IE2 (AFH) ET2 (bit 2); timer 2 is interrupt 12 at 0063H";
+constexpr std::string_view kUartWhere =
+    "Serial port 1 baud rate: timer 1 mode 0 or timer 2 (AUXR.S1ST2 = 1): timer clock / "
+    "(65536 - reload) / 4; timer 1 mode 2: 2^SMOD / 32 x timer clock / (256 - TH1)";
+constexpr Source kStc15Timers{kStc15Sheet, kTimersWhere};
+constexpr Source kStc15Interrupts{kStc15Sheet, kInterruptsWhere};
+constexpr Source kStc15Uart{kStc15Sheet, kUartWhere};
+constexpr Source kStc8Timers{kStc8Sheet, kTimersWhere};
+constexpr Source kStc8Flag{kStc8Sheet, "Interrupts: AUXINTIF (EFH) T2IF (bit 0)"};
+constexpr Source kStc8Interrupts{kStc8Sheet, kInterruptsWhere};
+constexpr Source kStc8Uart{kStc8Sheet, kUartWhere};
 
 constexpr std::array kT0Slow{BitSetting{"AUXR", 0x80, 0x00}};
 constexpr std::array kT0Fast{BitSetting{"AUXR", 0x80, 0x80}};
@@ -82,28 +78,7 @@ constexpr Series series(const Source& timers) {
 
 constexpr std::array<Timer, 3> timerList(const Series& s, std::string_view timer2Flag,
                                          const Source& timers, const Source& interrupts) {
-  return {Timer{0,
-                "",
-                {"TCON", 0x10, 0x10},
-                {"IE", 0x02, 0x02},
-                "TF0",
-                true,
-                0x000B,
-                1,
-                s.modes0,
-                s.clocks0,
-                timers},
-          Timer{1,
-                "",
-                {"TCON", 0x40, 0x40},
-                {"IE", 0x08, 0x08},
-                "TF1",
-                true,
-                0x001B,
-                3,
-                s.modes1,
-                s.clocks1,
-                timers},
+  return {timer0(s.modes0, s.clocks0, timers), timer1(s.modes1, s.clocks1, timers),
           Timer{2,
                 "",
                 {"AUXR", 0x10, 0x10},
@@ -146,8 +121,8 @@ constexpr TimerSet kStc15{kStc15TimerList, kStc15Baud, kSerialMode1, kStc15Regis
 constexpr Series kStc8Series = series(kStc8Timers);
 constexpr auto kStc8TimerList = timerList(kStc8Series, "T2IF", kStc8Timers, kStc8Interrupts);
 constexpr auto kStc8Baud = baudList(kStc8Series, kStc8Uart);
-constexpr std::array kAuxintif{Register{"AUXINTIF", 0xEF, kStc8Timers}};
-constexpr std::array kT2If{RegisterBit{"T2IF", "AUXINTIF", 0, kStc8Timers}};
+constexpr std::array kAuxintif{Register{"AUXINTIF", 0xEF, kStc8Flag}};
+constexpr std::array kT2If{RegisterBit{"T2IF", "AUXINTIF", 0, kStc8Flag}};
 constexpr auto kStc8Registers =
     join(join(kBaseRegisters, stcRegisters(kStc8Timers, kStc8Interrupts)), kAuxintif);
 constexpr auto kStc8Bits = join(join(kBaseBits, stcBits(kStc8Timers, kStc8Interrupts)), kT2If);
