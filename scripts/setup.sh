@@ -15,6 +15,7 @@ packages=(
   fonts-wqy-zenhei
   xvfb xauth x11-apps x11-utils imagemagick
   dpkg-dev desktop-file-utils
+  sdcc sdcc-ucsim as31
   libxcb1-dev
 )
 
