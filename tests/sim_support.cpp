@@ -43,8 +43,7 @@ Run run(const fs::path& dir, const std::string& command) {
 Run mustRun(const fs::path& dir, const std::string& command) {
   Run r = run(dir, command);
   if (r.status != 0) {
-    throw std::runtime_error(command + " failed (" + std::to_string(r.status) + "):\n" +
-                             r.output);
+    throw std::runtime_error(command + " failed (" + std::to_string(r.status) + "):\n" + r.output);
   }
   return r;
 }
@@ -116,9 +115,11 @@ std::map<std::string, std::uint16_t> readAs31Listing(const fs::path& p) {
   return symbols;
 }
 
-const std::map<std::string, std::string> kPackages{
-    {"as31", "as31"}, {"sdas8051", "sdcc"}, {"sdld", "sdcc"}, {"sdcc", "sdcc"},
-    {"s51", "sdcc-ucsim"}};
+const std::map<std::string, std::string> kPackages{{"as31", "as31"},
+                                                   {"sdas8051", "sdcc"},
+                                                   {"sdld", "sdcc"},
+                                                   {"sdcc", "sdcc"},
+                                                   {"s51", "sdcc-ucsim"}};
 
 }  // namespace
 
@@ -205,10 +206,9 @@ std::uint64_t clocksBetween(const TempDir& dir, const Image& image, const std::s
     s << "0x" << std::hex << a;
     return s.str();
   };
-  dir.write("run.cmd", "break " + hex(first) + "\nrun\nstate\nreset\ndelete\nbreak " +
-                           hex(second) + "\nrun\nstate\nquit\n");
-  const Run r = mustRun(dir.path(), "s51 -t " + cpu + " -q '" + image.hex.string() +
-                                         "' < run.cmd");
+  dir.write("run.cmd", "break " + hex(first) + "\nrun\nstate\nreset\ndelete\nbreak " + hex(second) +
+                           "\nrun\nstate\nquit\n");
+  const Run r = mustRun(dir.path(), "s51 -t " + cpu + " -q '" + image.hex.string() + "' < run.cmd");
   const std::regex stop(R"(Stop at 0x0*([0-9a-fA-F]+): \(\d+\) Breakpoint)");
   const std::regex total(R"(Total time since last reset= [0-9.e+-]+ sec \((\d+) clks\))");
   std::vector<std::uint64_t> stops;
@@ -225,6 +225,13 @@ std::uint64_t clocksBetween(const TempDir& dir, const Image& image, const std::s
                              ":\n" + r.output);
   }
   return clocks[1] - clocks[0];
+}
+
+std::string runS51(const TempDir& dir, const Image& image, const std::string& cpu,
+                   const std::string& commands) {
+  dir.write("session.cmd", commands + "quit\n");
+  return mustRun(dir.path(), "s51 -t " + cpu + " -q '" + image.hex.string() + "' < session.cmd")
+      .output;
 }
 
 }  // namespace delaysub::simtest
