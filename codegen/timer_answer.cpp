@@ -154,6 +154,10 @@ std::vector<std::string> timerHeader(const TimerRequest& r, const TimerAnswer& a
   if (r.language != Language::C) {
     h.push_back("place LJMP " + a.init.isrName + " at the vector " + valueText(a.init.vector, 16) +
                 "; call " + a.init.initName + " once");
+  } else {
+    h.push_back("SDCC makes the vector where main() is compiled: compile this file there, or");
+    h.push_back("declare void " + a.init.isrName + "(void) __interrupt(" +
+                std::to_string(a.init.interruptNumber) + "); in that file");
   }
   return h;
 }

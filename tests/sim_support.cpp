@@ -5,6 +5,7 @@
 
 #include <array>
 #include <atomic>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <regex>
@@ -225,6 +226,15 @@ std::uint64_t clocksBetween(const TempDir& dir, const Image& image, const std::s
                              ":\n" + r.output);
   }
   return clocks[1] - clocks[0];
+}
+
+std::string testName(std::string text) {
+  for (char& c : text) {
+    if (std::isalnum(static_cast<unsigned char>(c)) == 0) {
+      c = '_';
+    }
+  }
+  return text;
 }
 
 std::string runS51(const TempDir& dir, const Image& image, const std::string& cpu,

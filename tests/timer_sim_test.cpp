@@ -147,6 +147,18 @@ std::vector<std::uint64_t> clocksAtStops(const std::string& output) {
   return numbersAfter(output, R"(Total time since last reset= \S+ sec \((\d+) clks\))");
 }
 
+// The sweeps' generator (DELAYSUB_SIM_SEED sets its seed) and their size
+// (the variable named, or fallback).
+std::mt19937_64 sweepGenerator() {
+  const char* seed = std::getenv("DELAYSUB_SIM_SEED");
+  return std::mt19937_64(seed != nullptr ? std::strtoull(seed, nullptr, 10) : 20261215U);
+}
+
+int sweepSize(const char* variable, int fallback) {
+  const char* text = std::getenv(variable);
+  return text != nullptr ? std::atoi(text) : fallback;
+}
+
 // ---- Periodic timers ---------------------------------------------------------
 
 struct TimerCase {
@@ -275,10 +287,8 @@ std::vector<TimerCase> timerTable() {
 // any crystal of the table, timer and mode, a period from 40 counts to a full
 // turn in microseconds with two decimals.
 std::vector<TimerCase> timerSweep() {
-  const char* seedText = std::getenv("DELAYSUB_SIM_SEED");
-  const char* countText = std::getenv("DELAYSUB_TIMER_SIM_CASES");
-  std::mt19937_64 rng(seedText != nullptr ? std::strtoull(seedText, nullptr, 10) : 20261215U);
-  const int count = countText != nullptr ? std::atoi(countText) : 10;
+  std::mt19937_64 rng = sweepGenerator();
+  const int count = sweepSize("DELAYSUB_TIMER_SIM_CASES", 10);
   const std::vector<std::string> crystals{"6", "11.0592", "12", "22.1184", "24", "33.1776"};
   const std::vector<std::pair<int, int>> choices{{0, 0}, {0, 1}, {0, 2}, {1, 0},
                                                  {1, 1}, {1, 2}, {2, 0}};
@@ -299,15 +309,9 @@ std::vector<TimerCase> timerSweep() {
 }
 
 std::string timerCaseName(const ::testing::TestParamInfo<TimerCase>& info) {
-  std::string name = std::to_string(info.index) + "_" + info.param.crystal + "MHz_" +
-                     info.param.period + "_t" + std::to_string(info.param.timer) + "m" +
-                     std::to_string(info.param.mode);
-  for (char& ch : name) {
-    if (std::isalnum(static_cast<unsigned char>(ch)) == 0) {
-      ch = '_';
-    }
-  }
-  return name;
+  return simtest::testName(std::to_string(info.index) + "_" + info.param.crystal + "MHz_" +
+                           info.param.period + "_t" + std::to_string(info.param.timer) + "m" +
+                           std::to_string(info.param.mode));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, TimerInSimulator, ::testing::ValuesIn(timerTable()), timerCaseName);
@@ -386,10 +390,8 @@ std::vector<UartCase> uartTable() {
 // A seeded sweep (DELAYSUB_SIM_SEED, DELAYSUB_UART_SIM_CASES change it):
 // usual rates and crystals that some choice of the timer makes within 2 %.
 std::vector<UartCase> uartSweep() {
-  const char* seedText = std::getenv("DELAYSUB_SIM_SEED");
-  const char* countText = std::getenv("DELAYSUB_UART_SIM_CASES");
-  std::mt19937_64 rng(seedText != nullptr ? std::strtoull(seedText, nullptr, 10) : 20261215U);
-  const int count = countText != nullptr ? std::atoi(countText) : 6;
+  std::mt19937_64 rng = sweepGenerator();
+  const int count = sweepSize("DELAYSUB_UART_SIM_CASES", 6);
   const std::vector<std::string> crystals{"3.6864", "7.3728",  "11.0592", "12",     "14.7456",
                                           "18.432", "22.1184", "24",      "33.1776"};
   const std::vector<std::uint64_t> rates{1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
@@ -407,14 +409,9 @@ std::vector<UartCase> uartSweep() {
 }
 
 std::string uartCaseName(const ::testing::TestParamInfo<UartCase>& info) {
-  std::string name = std::to_string(info.index) + "_" + info.param.crystal + "MHz_" +
-                     std::to_string(info.param.baud) + "_t" + std::to_string(info.param.timer);
-  for (char& ch : name) {
-    if (std::isalnum(static_cast<unsigned char>(ch)) == 0) {
-      ch = '_';
-    }
-  }
-  return name;
+  return simtest::testName(std::to_string(info.index) + "_" + info.param.crystal + "MHz_" +
+                           std::to_string(info.param.baud) + "_t" +
+                           std::to_string(info.param.timer));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, UartInSimulator, ::testing::ValuesIn(uartTable()), uartCaseName);
