@@ -134,7 +134,7 @@ std::string_view languageName(Language l) {
 }
 
 std::string delayNameOf(const Ratio& timeUs) {
-  std::string unit = "us";
+  std::string_view unit = "us";
   Ratio value = timeUs;
   if (compare(timeUs, Ratio::whole(1000000)) >= 0) {
     value = *times(timeUs, Ratio{1, 1000000});
@@ -145,7 +145,8 @@ std::string delayNameOf(const Ratio& timeUs) {
   }
   std::string digits = decimalText(value, 12);
   std::replace(digits.begin(), digits.end(), '.', '_');
-  return "Delay" + digits + unit;
+  std::string name = "Delay";
+  return name.append(digits).append(unit);
 }
 
 std::string nameProblem(const std::string& name) {
@@ -212,7 +213,7 @@ void describe(const DelayRequest& r, DelayAnswer& a) {
   a.save = r.save;
   for (int reg : a.program.registersWritten()) {
     if (!r.save) {
-      a.registers.push_back("R" + std::to_string(reg));
+      a.registers.push_back(std::string(1, 'R').append(std::to_string(reg)));
     }
   }
   a.bytes = a.program.bytes();

@@ -41,7 +41,8 @@ std::string mnemonic(Op op) {
 // The operands of i, jumps naming their target's label.
 std::string operands(const Program& p, const Instruction& i, const Dialect& d, const Symbols& s) {
   const std::string reg = cased("R", d) + std::to_string(i.reg);
-  const std::string imm = "#" + d.hex(i.value);
+  std::string imm = "#";
+  imm += d.hex(i.value);
   const std::string direct = named(s.direct, i.address, d);
   const std::string bit = named(s.bits, i.address, d);
   const std::string target = i.target < p.labels.size() ? p.labels[i.target] : std::string();

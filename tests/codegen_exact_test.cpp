@@ -17,6 +17,19 @@ struct Read {
   std::string problem;
 };
 
+void expectReadings(Reading (*read)(std::string_view), const std::vector<Read>& cases) {
+  for (const Read& c : cases) {
+    const Reading r = read(c.text);
+    if (c.den == 0) {
+      EXPECT_FALSE(r.value.has_value()) << c.text;
+      EXPECT_EQ(r.problem, c.problem) << c.text;
+    } else {
+      ASSERT_TRUE(r.value.has_value()) << c.text << ": " << r.problem;
+      EXPECT_TRUE(*r.value == Ratio::of(c.num, c.den)) << c.text;
+    }
+  }
+}
+
 TEST(ReadFrequency, DecimalMegahertzWithOptionalUnit) {
   const std::vector<Read> cases{
       {"11.0592MHz", 11059200, 1, ""},
@@ -45,35 +58,23 @@ TEST(ReadFrequency, DecimalMegahertzWithOptionalUnit) {
       {"1e9999", 0, 0, "is no number"},
       {std::string(65, '1'), 0, 0, "is too long"},
   };
-  for (const Read& c : cases) {
-    const Reading r = readFrequency(c.text);
-    if (c.den == 0) {
-      EXPECT_FALSE(r.value.has_value()) << c.text;
-      EXPECT_EQ(r.problem, c.problem) << c.text;
-    } else {
-      ASSERT_TRUE(r.value.has_value()) << c.text << ": " << r.problem;
-      EXPECT_TRUE(*r.value == Ratio::of(c.num, c.den)) << c.text;
-    }
-  }
+  expectReadings(readFrequency, cases);
 }
 
 TEST(ReadTime, MicrosecondsByDefaultOrMsOrS) {
   const std::vector<Read> cases{
-      {"10ms", 10000, 1, ""},  {"1.5ms", 1500, 1, ""},  {"500us", 500, 1, ""},
-      {"1s", 1000000, 1, ""},  {"250", 250, 1, ""},     {"0.25us", 1, 4, ""},
-      {"100 s", 100000000, 1, ""}, {"10MS", 0, 0, "has no known unit"},
-      {"0s", 0, 0, "is not above 0"}, {"ms", 0, 0, "is no number"},
+      {"10ms", 10000, 1, ""},
+      {"1.5ms", 1500, 1, ""},
+      {"500us", 500, 1, ""},
+      {"1s", 1000000, 1, ""},
+      {"250", 250, 1, ""},
+      {"0.25us", 1, 4, ""},
+      {"100 s", 100000000, 1, ""},
+      {"10MS", 0, 0, "has no known unit"},
+      {"0s", 0, 0, "is not above 0"},
+      {"ms", 0, 0, "is no number"},
   };
-  for (const Read& c : cases) {
-    const Reading r = readTime(c.text);
-    if (c.den == 0) {
-      EXPECT_FALSE(r.value.has_value()) << c.text;
-      EXPECT_EQ(r.problem, c.problem) << c.text;
-    } else {
-      ASSERT_TRUE(r.value.has_value()) << c.text << ": " << r.problem;
-      EXPECT_TRUE(*r.value == Ratio::of(c.num, c.den)) << c.text;
-    }
-  }
+  expectReadings(readTime, cases);
 }
 
 TEST(Clocks, AreTimeTimesFrequencyExactly) {
@@ -83,8 +84,8 @@ TEST(Clocks, AreTimeTimesFrequencyExactly) {
     const char* clocks;
   };
   const std::vector<Case> cases{
-      {"1ms", "11.0592", "11059.2"},  {"10ms", "12", "120000"},
-      {"1.5ms", "11.0592", "16588.8"}, {"1us", "33.1776", "33.1776"},
+      {"1ms", "11.0592", "11059.2"},     {"10ms", "12", "120000"},
+      {"1.5ms", "11.0592", "16588.8"},   {"1us", "33.1776", "33.1776"},
       {"100s", "33.1776", "3317760000"}, {"0.123456789012us", "0.000001", "0.000000123457"},
   };
   for (const Case& c : cases) {

@@ -61,7 +61,8 @@ TEST(Planner, ReachesEveryMachineCycleUpToTheLongest) {
       }
       std::mt19937_64 rng(7);
       for (int i = 0; i < 300; ++i) {
-        const std::uint64_t k = (from + rng() % (limits.longest - from)) / limits.step * limits.step;
+        const std::uint64_t k =
+            (from + rng() % (limits.longest - from)) / limits.step * limits.step;
         const auto plan = planExact(chip, form, k < from ? from : k);
         ASSERT_TRUE(plan.has_value()) << chip.name << " " << k;
         expectSound(chip, *plan, plan->clocks);

@@ -14,8 +14,14 @@ using namespace delaysub::codegen;
 
 DelayRequest request(const char* chip, const char* crystal, const char* time,
                      Language lang = Language::Asm) {
-  return {mcu::findChip(chip), *readFrequency(crystal).value, *readTime(time).value,
-          Rounding::Nearest, lang, false, false, ""};
+  return {mcu::findChip(chip),
+          *readFrequency(crystal).value,
+          *readTime(time).value,
+          Rounding::Nearest,
+          lang,
+          false,
+          false,
+          ""};
 }
 
 DelayAnswer answer(const DelayRequest& r) {
@@ -67,9 +73,9 @@ TEST(DelayAnswer, SdasAndCForms) {
   DelayRequest r = request("8051", "12", "100s", Language::Sdas);
   r.save = true;
   const DelayAnswer s = answer(r);
-  for (const char* line : {"        push    0x07\n", "        mov     r4,#0x",
-                           "        djnz    r4,Delay100s_loop\n", "        pop     0x07\n",
-                           "assumes register bank 0"}) {
+  for (const char* line :
+       {"        push    0x07\n", "        mov     r4,#0x", "        djnz    r4,Delay100s_loop\n",
+        "        pop     0x07\n", "assumes register bank 0"}) {
     EXPECT_NE(s.code.find(line), std::string::npos) << line << "\n" << s.code;
   }
   EXPECT_TRUE(s.registers.empty());
@@ -77,8 +83,7 @@ TEST(DelayAnswer, SdasAndCForms) {
   const DelayAnswer c = answer(request("stc15", "11.0592", "1.234567ms", Language::C));
   ASSERT_GE(c.plan.levels, 2);
   for (const char* line : {"void Delay1_234567ms(void)\n{\n", "    unsigned char i, j",
-                           "        while (--", "    } while (--i);\n}\n",
-                           "checked   with SDCC"}) {
+                           "        while (--", "    } while (--i);\n}\n", "checked   with SDCC"}) {
     EXPECT_NE(c.code.find(line), std::string::npos) << line << "\n" << c.code;
   }
   EXPECT_EQ(c.code.find("_nop_") != std::string::npos, c.nops > 0) << c.code;
@@ -99,15 +104,15 @@ TEST(DelayAnswer, CFormWithReloadsAndNops) {
 
 TEST(DelayNames, FollowTheTime) {
   const std::vector<std::pair<const char*, const char*>> cases{
-      {"10ms", "Delay10ms"},   {"500us", "Delay500us"}, {"1.5ms", "Delay1_5ms"},
-      {"1000us", "Delay1ms"},  {"0.5ms", "Delay500us"}, {"0.25us", "Delay0_25us"},
-      {"2.5s", "Delay2_5s"},   {"100s", "Delay100s"},   {"1500000us", "Delay1_5s"},
+      {"10ms", "Delay10ms"},  {"500us", "Delay500us"}, {"1.5ms", "Delay1_5ms"},
+      {"1000us", "Delay1ms"}, {"0.5ms", "Delay500us"}, {"0.25us", "Delay0_25us"},
+      {"2.5s", "Delay2_5s"},  {"100s", "Delay100s"},   {"1500000us", "Delay1_5s"},
   };
   for (const auto& [time, name] : cases) {
     EXPECT_EQ(delayNameOf(*readTime(time).value), name) << time;
   }
-  for (const char* bad : {"", "1Delay", "Delay-1", "R7", "nop", "while", "DPTR",
-                          "A_name_of_twenty_seven_chars"}) {
+  for (const char* bad :
+       {"", "1Delay", "Delay-1", "R7", "nop", "while", "DPTR", "A_name_of_twenty_seven_chars"}) {
     EXPECT_FALSE(nameProblem(bad).empty()) << bad;
   }
   EXPECT_TRUE(nameProblem("wait_10ms").empty());
@@ -126,10 +131,12 @@ TEST(DelayErrors, NameBothLimitsAndTheKind) {
   DelayRequest badName = request("8051", "12", "10ms");
   badName.name = "R7";
   const std::vector<Case> cases{
-      {request("8051", "12", "1us"), DelayError::Kind::OutOfRange,
+      {request("8051", "12", "1us"),
+       DelayError::Kind::OutOfRange,
        {"1 us is below the shortest routine on 8051 at 12 MHz: 4 us, 48 clocks",
         "the longest is 8407.082776 s"}},
-      {request("8051", "12", "10000s"), DelayError::Kind::OutOfRange,
+      {request("8051", "12", "10000s"),
+       DelayError::Kind::OutOfRange,
        {"10000 s is above the longest routine", "the shortest is 4 us", "use a timer"}},
       {cInline, DelayError::Kind::Usage, {"--inline is for asm and sdas"}},
       {stc8Save, DelayError::Kind::Unsupported, {"stc8 has no published clocks for PUSH"}},

@@ -192,7 +192,7 @@ Image buildSdcc(const TempDir& dir, const std::map<std::string, std::string>& fi
     dir.write(name, text);
     if (name != "main.c") {
       mustRun(dir.path(), "sdcc -mmcs51 -c " + name);
-      objects += " " + name.substr(0, name.size() - 2) + ".rel";
+      objects.append(" ").append(name.substr(0, name.size() - 2)).append(".rel");
     }
   }
   mustRun(dir.path(), "sdcc -mmcs51 main.c" + objects);
@@ -209,7 +209,9 @@ std::uint64_t clocksBetween(const TempDir& dir, const Image& image, const std::s
   };
   dir.write("run.cmd", "break " + hex(first) + "\nrun\nstate\nreset\ndelete\nbreak " + hex(second) +
                            "\nrun\nstate\nquit\n");
-  const Run r = mustRun(dir.path(), "s51 -t " + cpu + " -q '" + image.hex.string() + "' < run.cmd");
+  // A routine that never returns would hang the test: s51 gets 10 minutes.
+  const Run r = mustRun(dir.path(),
+                        "timeout 600 s51 -t " + cpu + " -q '" + image.hex.string() + "' < run.cmd");
   const std::regex stop(R"(Stop at 0x0*([0-9a-fA-F]+): \(\d+\) Breakpoint)");
   const std::regex total(R"(Total time since last reset= [0-9.e+-]+ sec \((\d+) clks\))");
   std::vector<std::uint64_t> stops;
@@ -240,7 +242,9 @@ std::string testName(std::string text) {
 std::string runS51(const TempDir& dir, const Image& image, const std::string& cpu,
                    const std::string& commands) {
   dir.write("session.cmd", commands + "quit\n");
-  return mustRun(dir.path(), "s51 -t " + cpu + " -q '" + image.hex.string() + "' < session.cmd")
+  // A breakpoint never reached would hang the test: s51 gets 2 minutes.
+  return mustRun(dir.path(),
+                 "timeout 120 s51 -t " + cpu + " -q '" + image.hex.string() + "' < session.cmd")
       .output;
 }
 
