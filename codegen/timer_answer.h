@@ -7,6 +7,21 @@
 //   auto outcome = makeTimer(r);
 //   if (auto* a = std::get_if<TimerAnswer>(&outcome)) { ... a->best() ... a->code ... }
 //   else { std::get<TimerError>(outcome).message ... }
+//
+// What `--json` prints, and where it is:
+//   timer: chip (chip), crystal_hz (crystalHz), period_us (periodUs), options
+//     (plan.options: timer->number, mode->mode, clock->divider, count.count,
+//     count.reload, registers {name: value}, count.actualUs, count.errorUs,
+//     count.errorPercent, count.fits, mode->autoReload), best (best, an index
+//     into options), code (code); isrReload->reload and ->note where the mode
+//     does not reload itself.
+//   uart: chip, crystal_hz, baud (baud), options (plan.options:
+//     source->timer, source->mode, clock->divider, source->smod (none: null),
+//     count.reload, registers, count.actualBaud, count.errorPercent,
+//     count.within2Percent, count.within1Percent), best, code.
+// Ratio and Difference become numbers with toDouble (a Difference's sign in
+// negative); TimerError::message is the one line for what no choice reaches,
+// with the limits.
 #pragma once
 
 #include <cstdint>
