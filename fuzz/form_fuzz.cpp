@@ -129,7 +129,7 @@ class Session {
     form_.events.subscribe(watch_);
     form_.load();
     form_.shown();
-    check(form_.Option2.selected() == 0 && form_.state.T == 4);
+    check(form_.Option2.selected() == 0 && form_.windowState().T == 4);
   }
 
   bool exhausted() const { return events_ >= kMaxEvents; }

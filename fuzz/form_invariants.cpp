@@ -66,7 +66,7 @@ void checkErrorReport(const DelaySubForm& form, const EventWatch& watch) {
 }
 
 void checkInvariants(DelaySubForm& form, const EventWatch& watch) {
-  const window::WindowState& s = form.state;
+  const window::WindowState& s = form.windowState();
   const window::RunCounts& ran = watch;
   const window::RunCounts& before = watch.before();
   check(form.events.depth() == 0);
@@ -161,7 +161,7 @@ void EventWatch::eventFinished(const std::vector<window::RunError>& errors) {
 std::string brokenInvariant(window::DelaySubForm& form, EventWatch& watch) {
   // A result written in this step replaces what the user typed; a change
   // without one is the user's.
-  const window::WindowState& s = form.state;
+  const window::WindowState& s = form.windowState();
   const bool wrote =
       watch.BPS != watch.before().BPS &&
       core::BPS_TEXT(s.cpu_type, s.Fosc, form.Combo1.text(), form.Option1.isSelected(0)).ok();

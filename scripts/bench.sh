@@ -10,13 +10,11 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=$here/build-bench
 
-xvfb_pid=""
+# shellcheck source=scripts/xvfb.sh
+. "$here/scripts/xvfb.sh"
 scratch=$(mktemp -d)
 cleanup() {
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
+  stop_xvfb
   rm -rf "$scratch"
 }
 trap cleanup EXIT
@@ -34,17 +32,7 @@ program="$build_dir/bench/delaysub_bench"
 unset WAYLAND_DISPLAY
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$scratch}"
 if command -v Xvfb >/dev/null; then
-  # Xvfb picks a free display itself and writes its number to fd 3.
-  Xvfb -displayfd 3 -screen 0 800x600x24 -dpi 96 -nolisten tcp 3>"$scratch/display" \
-    >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    [ -s "$scratch/display" ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || { echo "bench.sh: Xvfb did not start" >&2; exit 1; }
-    sleep 0.1
-  done
-  [ -s "$scratch/display" ] || { echo "bench.sh: Xvfb gave no display" >&2; exit 1; }
-  export DISPLAY=":$(tr -d '[:space:]' <"$scratch/display")"
+  start_xvfb || { echo "bench.sh: no virtual display" >&2; exit 1; }
   export QT_QPA_PLATFORM=xcb
 else
   export QT_QPA_PLATFORM=offscreen

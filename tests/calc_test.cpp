@@ -323,7 +323,7 @@ TEST_P(AgreesWithTheWindow, DelaySeedFormulaAndTemplate) {
   }
   if (j.contains("seed_hex")) {  // else the seed did not fit and the window kept the old one
     EXPECT_EQ(j["seed_hex"], f.Label1(9).caption());
-    EXPECT_EQ(j["seed"], f.state.X);
+    EXPECT_EQ(j["seed"], f.windowState().X);
   }
   const Answer t = calc({"template", "--core", cpu, "--loops", loops, "--crlf", "--json"});
   EXPECT_EQ(t.json()["template"], f.Text1(4).text());

@@ -85,7 +85,8 @@ TEST(LabelRules, CaptionRaisesNothingDoubleClickRaisesWithIndex) {
     return RunError::None;
   };
   int updates = 0;
-  label.onUpdate = [&] { ++updates; };
+  test_support::Updates counter([&](const Control&) { ++updates; });
+  counter.follow(label);
   label.setCaption("mS");
   label.setCaption("mS");
   EXPECT_EQ(label.caption(), "mS");
@@ -195,7 +196,8 @@ TEST(OptionGroupRules, FocusSelectsOnlyWhileNoButtonIsSelected) {
 TEST(FrameRules, VisibilityChangesRaiseOnlyAnUpdate) {
   Frame frame("Frame4");
   int updates = 0;
-  frame.onUpdate = [&] { ++updates; };
+  test_support::Updates counter([&](const Control&) { ++updates; });
+  counter.follow(frame);
   EXPECT_TRUE(frame.visible());
   for (bool v : {true, false, false, true}) {
     frame.setVisible(v);

@@ -25,13 +25,14 @@ constexpr std::string_view kSingleSeedOverflow =
 constexpr std::string_view kTripleSeedOverflow =
     "运行时错误 6：溢出（三循环的种子 X 须在 -1024..1023 之内）";
 
-struct Started : ::testing::Test {
+struct Started : ::testing::Test, ErrorReportObserver {
   RunCounter ran;
   DelaySubForm f{&ran};
   int reportChanges = 0;
+  void changed(const DelaySubForm& /*form*/) override { ++reportChanges; }
   void SetUp() override {
     test_support::start(f);
-    f.onErrorReportChanged = [this] { ++reportChanges; };
+    f.subscribe(*this);
     f.events.resetDeepest();
   }
   void seed(std::string_view text) { typeInto(f.Text1(1), text); }
@@ -44,9 +45,9 @@ TEST_F(Started, WorkedChainSeed100ThenTheUnitBackAndForth) {
   appendKeys(f.Text1(1), "0");  // the keystroke changes the shown delay: two runs
   EXPECT_EQ(ran.Text1_Change - before.Text1_Change, 2);
   EXPECT_EQ(ran.CALC_T - before.CALC_T, 2);
-  EXPECT_EQ(f.state.X, 100);
+  EXPECT_EQ(f.windowState().X, 100);
   EXPECT_EQ(f.Label1(9).caption(), "64");
-  EXPECT_EQ(f.state.T, 204);
+  EXPECT_EQ(f.windowState().T, 204);
   EXPECT_EQ(f.Text1(0).text(), "204");
 
   unitToggle();
@@ -89,9 +90,9 @@ TEST(SeedBox, SeedsAsReadAndShownInBothUnits) {
     DelaySubForm f;
     test_support::start(f);
     typeInto(f.Text1(1), c.seed);
-    EXPECT_EQ(f.state.X, c.X) << c.seed;
+    EXPECT_EQ(f.windowState().X, c.X) << c.seed;
     EXPECT_EQ(f.Label1(9).caption(), c.hex) << c.seed;
-    EXPECT_EQ(f.state.T, c.T) << c.seed;
+    EXPECT_EQ(f.windowState().T, c.T) << c.seed;
     EXPECT_EQ(f.Text1(0).text(), c.us) << c.seed;
     f.Label1(6).doubleClick();
     EXPECT_EQ(f.Text1(0).text(), c.ms) << c.seed;
@@ -109,7 +110,7 @@ TEST(SeedBox, SeedsAsReadAndShownInBothUnits) {
 TEST_F(Started, AnEmptiedSeedBoxReadsZero) {
   seed("100");
   backspaceTo(f.Text1(1), "");
-  EXPECT_EQ(f.state.X, 0);
+  EXPECT_EQ(f.windowState().X, 0);
   EXPECT_EQ(f.Label1(9).caption(), "0");
   EXPECT_EQ(f.Text1(0).text(), "4");
 }
@@ -130,12 +131,12 @@ TEST(NestingButtons, FormulaTemplateAndDelayFollowTheNesting) {
     typeInto(f.Text1(1), "100");
     const RunCounts before = ran;
     f.Option2.select(c.loop);
-    EXPECT_EQ(f.state.loop_type, c.loop);
+    EXPECT_EQ(f.windowState().loop_type, c.loop);
     const auto formula = c.loop == 1 ? core::FORM2(mcs51) : core::FORM3(mcs51);
     const auto code = c.loop == 1 ? core::PRG2(mcs51) : core::PRG3(mcs51);
     EXPECT_EQ(f.Text1(3).text(), formula);
     EXPECT_EQ(f.Text1(4).text(), code);
-    EXPECT_EQ(f.state.T, c.T);
+    EXPECT_EQ(f.windowState().T, c.T);
     EXPECT_EQ(f.Text1(0).text(), std::to_string(c.T));
     EXPECT_EQ(ran.Option2_Click - before.Option2_Click, 1);
     EXPECT_EQ(ran.Text1_Change - before.Text1_Change, c.text1Changes);
@@ -151,10 +152,10 @@ TEST_F(Started, CoreSwitchesMcs51ToW77e58ToAvr) {
   const auto mcs51Template = f.Text1(4).text();
 
   f.Option0.select(2);  // W77E58
-  EXPECT_EQ(f.state.cpu_type, 2);
+  EXPECT_EQ(f.windowState().cpu_type, 2);
   EXPECT_EQ(f.Text1(3).text(), "T=[4X + 6] * (4 / Fosc)");
   EXPECT_EQ(f.Text1(0).text(), "135");
-  EXPECT_EQ(f.state.T, 135);
+  EXPECT_EQ(f.windowState().T, 135);
   EXPECT_EQ(f.Text1(4).text(), core::PRG1(std::int16_t{2}));
   EXPECT_NE(f.Text1(4).text(), mcs51Template);
   EXPECT_TRUE(f.frame(4).visible());
@@ -164,7 +165,7 @@ TEST_F(Started, CoreSwitchesMcs51ToW77e58ToAvr) {
   EXPECT_EQ(f.events.deepest(), 4);  // Option0, Option2, Text1, Text1
 
   f.Option0.select(1);  // AVR
-  EXPECT_EQ(f.state.cpu_type, 1);
+  EXPECT_EQ(f.windowState().cpu_type, 1);
   EXPECT_EQ(f.Text1(3).text(), "T=1.5*X*X+7.5*X+7");
   EXPECT_EQ(f.Text1(0).text(), "204");  // the MCS-51 delay
   EXPECT_EQ(f.Text1(4).text(), mcs51Template);
@@ -198,11 +199,11 @@ TEST_F(Started, Mcs51ToAvrRecomputesOnlyThroughTheFormulaWrite) {
 TEST_F(Started, Seed1024InTripleNestingKeepsTheOldDelay) {
   f.Option2.select(2);
   seed("102");
-  EXPECT_EQ(f.state.T, 396342);
+  EXPECT_EQ(f.windowState().T, 396342);
   seed("1024");
-  EXPECT_EQ(f.state.X, 1024);
+  EXPECT_EQ(f.windowState().X, 1024);
   EXPECT_EQ(f.Label1(9).caption(), "400");
-  EXPECT_EQ(f.state.T, 396342);
+  EXPECT_EQ(f.windowState().T, 396342);
   EXPECT_EQ(f.Text1(0).text(), "396342");
   EXPECT_EQ(f.errorReport(), kTripleSeedOverflow);
   EXPECT_EQ(reportChanges, 1);
@@ -210,19 +211,19 @@ TEST_F(Started, Seed1024InTripleNestingKeepsTheOldDelay) {
   backspaceTo(f.Text1(1), "102");
   EXPECT_EQ(f.errorReport(), "");
   EXPECT_EQ(reportChanges, 2);
-  EXPECT_EQ(f.state.X, 102);
+  EXPECT_EQ(f.windowState().X, 102);
 }
 
 TEST_F(Started, SeedOutOfThe32BitRangeKeepsXAndTheDelay) {
   f.Text1(1).setText("1234567890");  // pasted: reads, but 2·X overflows in the delay
-  EXPECT_EQ(f.state.X, 1234567890);
+  EXPECT_EQ(f.windowState().X, 1234567890);
   EXPECT_EQ(f.Label1(9).caption(), "499602D2");
   EXPECT_EQ(f.Text1(0).text(), "4");
   EXPECT_EQ(f.errorReport(), kSingleSeedOverflow);
   appendKeys(f.Text1(1), "1");  // eleven digits: the reading itself overflows
-  EXPECT_EQ(f.state.X, 1234567890);
+  EXPECT_EQ(f.windowState().X, 1234567890);
   EXPECT_EQ(f.Label1(9).caption(), "499602D2");
-  EXPECT_EQ(f.state.T, 4);
+  EXPECT_EQ(f.windowState().T, 4);
   EXPECT_EQ(f.errorReport(), kSingleSeedOverflow);
 }
 
@@ -246,7 +247,7 @@ TEST_F(Started, FailingRecomputationDoesNotStopTheSwitchHandlers) {
   EXPECT_TRUE(f.frame(4).visible());
   EXPECT_EQ(f.Label2(2).caption(), "TH1 初装值：");
   EXPECT_EQ(f.Text2.text(), "不可实现");
-  EXPECT_EQ(f.state.T, 2052);
+  EXPECT_EQ(f.windowState().T, 2052);
   EXPECT_EQ(f.errorReport(), kTripleSeedOverflow);
 }
 
@@ -270,7 +271,7 @@ TEST(CrystalList, PickingACrystalUpdatesBaudAndDelayAtOnce) {
     typeInto(f.Text1(1), "100");
     const RunCounts before = ran;
     f.Combo0.setListIndex(c.item);
-    EXPECT_EQ(f.state.Fosc, c.Fosc) << c.item;
+    EXPECT_EQ(f.windowState().Fosc, c.Fosc) << c.item;
     EXPECT_EQ(f.Text1(0).text(), c.delay) << c.item;
     EXPECT_EQ(f.Text2.text(), c.baud) << c.item;
     EXPECT_EQ(ran.Combo0_Click - before.Combo0_Click, 1);
@@ -298,7 +299,7 @@ TEST_F(Started, CrystalPickReportsBothErrorsAndEachStepStillRuns) {
   typeInto(f.Combo1, "");  // the baud text is gone: BPS divides by zero
   EXPECT_EQ(f.errorReport(), kDivZero);
   f.Combo0.setListIndex(4);
-  EXPECT_EQ(f.state.Fosc, 11.0592f);
+  EXPECT_EQ(f.windowState().Fosc, 11.0592f);
   EXPECT_EQ(f.errorReport(), std::string(kTripleSeedOverflow) + "；" + std::string(kDivZero));
 
   // Only the delay fails: the baud result still follows the crystal.
@@ -311,8 +312,8 @@ TEST_F(Started, CrystalPickReportsBothErrorsAndEachStepStillRuns) {
   backspaceTo(f.Text1(1), "10");
   typeInto(f.Combo1, "");
   const std::string baudBefore = f.Text2.text();
-  f.Combo0.setListIndex(0);    // 4 MHz
-  EXPECT_EQ(f.state.T, 2502);  // triple loop, seed 10: 834 cycles at 3 µs
+  f.Combo0.setListIndex(0);            // 4 MHz
+  EXPECT_EQ(f.windowState().T, 2502);  // triple loop, seed 10: 834 cycles at 3 µs
   EXPECT_EQ(f.Text1(0).text(), "2502");
   EXPECT_EQ(f.Text2.text(), baudBefore);
   EXPECT_EQ(f.errorReport(), kDivZero);
@@ -326,12 +327,12 @@ TEST_F(Started, TypedCrystalCountsLikeAPickedOne) {
   EXPECT_EQ(ran.Combo0_Click, before.Combo0_Click);
   EXPECT_EQ(ran.BPS - before.BPS, 7);
   EXPECT_EQ(f.Combo0.listIndex(), -1);
-  EXPECT_EQ(f.state.Fosc, 11.0592f);
+  EXPECT_EQ(f.windowState().Fosc, 11.0592f);
   EXPECT_EQ(f.Text2.text(), "TH1 = 0FDH");
   EXPECT_EQ(f.Text1(0).text(), "221");
   EXPECT_EQ(f.errorReport(), "");
   typeInto(f.Combo0, "16 MHz");
-  EXPECT_EQ(f.state.Fosc, 16.0f);
+  EXPECT_EQ(f.windowState().Fosc, 16.0f);
   EXPECT_EQ(f.Text1(0).text(), "153");
 }
 
@@ -354,7 +355,7 @@ TEST(CrystalTyping, AnEmptyOrUnreadableCrystalReadsZero) {
     const Snapshot before = Snapshot::of(f);
     typeInto(f.Combo0, c.crystal);
     const std::string what = std::string(c.seed) + "/" + std::to_string(c.core) + "/" + c.crystal;
-    EXPECT_EQ(f.state.Fosc, 0.0f) << what;
+    EXPECT_EQ(f.windowState().Fosc, 0.0f) << what;
     EXPECT_EQ(f.Text2.text(), "不可实现") << what;
     EXPECT_EQ(f.errorReport(), c.report) << what;
     // Nothing else changes.
@@ -445,7 +446,7 @@ TEST_F(Started, UnitToggleRecomputesFromTheCurrentInputs) {
   f.Combo0.setListIndex(9);  // "24 MHz"
   unitToggle();
   EXPECT_EQ(f.Text1(0).text(), " .102");
-  EXPECT_EQ(f.state.T, 102);
+  EXPECT_EQ(f.windowState().T, 102);
 }
 
 TEST_F(Started, ErrorReportComesAndGoesWithEvents) {

@@ -67,11 +67,11 @@ TEST(Creation, ControlsHoldTheirLayoutTextsAndTheStateIsZero) {
   EXPECT_TRUE(f.Combo0.items().empty());
   EXPECT_TRUE(f.Combo1.items().empty());
   EXPECT_TRUE(f.frame(4).visible());
-  EXPECT_EQ(f.state.loop_type, 0);
-  EXPECT_EQ(f.state.cpu_type, 0);
-  EXPECT_EQ(f.state.X, 0);
-  EXPECT_EQ(f.state.Fosc, 0.0f);
-  EXPECT_EQ(f.state.T, 0);
+  EXPECT_EQ(f.windowState().loop_type, 0);
+  EXPECT_EQ(f.windowState().cpu_type, 0);
+  EXPECT_EQ(f.windowState().X, 0);
+  EXPECT_EQ(f.windowState().Fosc, 0.0f);
+  EXPECT_EQ(f.windowState().T, 0);
   EXPECT_EQ(f.Option2.captions(), (std::vector<std::string>{"单循环", "二循环", "三循环"}));
   EXPECT_EQ(f.Option0.captions(), (std::vector<std::string>{"MCS-51", "AVR", "W77E58"}));
   EXPECT_THROW(f.Text1(2), std::out_of_range);
@@ -109,11 +109,11 @@ TEST(StartUp, TheWindowAsFirstShown) {
             (std::vector<std::string>{"300", "600", "1200", "2400", "4800", "9600", "14400",
                                       "19200", "28800", "33600", "57600", "115200"}));
   EXPECT_TRUE(f.frame(4).visible());
-  EXPECT_EQ(f.state.loop_type, 0);
-  EXPECT_EQ(f.state.cpu_type, 0);
-  EXPECT_EQ(f.state.X, 0);
-  EXPECT_EQ(f.state.Fosc, 12.0f);
-  EXPECT_EQ(f.state.T, 4);
+  EXPECT_EQ(f.windowState().loop_type, 0);
+  EXPECT_EQ(f.windowState().cpu_type, 0);
+  EXPECT_EQ(f.windowState().X, 0);
+  EXPECT_EQ(f.windowState().Fosc, 12.0f);
+  EXPECT_EQ(f.windowState().T, 4);
   EXPECT_EQ(f.errorReport(), "");
 }
 
@@ -162,26 +162,24 @@ TEST(StartUp, ChainRunsInTheOrderOfItsSteps) {
   // Every visible change, in order, by control; repeats in a row collapsed.
   DelaySubForm f;
   std::vector<std::string> trace;
-  auto follow = [&trace](Control& c) {
+  test_support::Updates tracer([&trace](const Control& c) {
     const std::string name =
         c.index() < 0 ? c.name() : c.name() + "(" + std::to_string(c.index()) + ")";
-    c.onUpdate = [&trace, name] {
-      if (trace.empty() || trace.back() != name) {
-        trace.push_back(name);
-      }
-    };
-  };
+    if (trace.empty() || trace.back() != name) {
+      trace.push_back(name);
+    }
+  });
   for (Control* c : std::initializer_list<Control*>{&f.Combo0, &f.Combo1, &f.Text2, &f.Option0,
                                                     &f.Option1, &f.Option2, &f.frame(4)}) {
-    follow(*c);
+    tracer.follow(*c);
   }
   for (int i : {0, 1, 3, 4}) {
-    follow(f.Text1(i));
+    tracer.follow(f.Text1(i));
   }
   for (int i : {6, 9}) {
-    follow(f.Label1(i));
+    tracer.follow(f.Label1(i));
   }
-  follow(f.Label2(2));
+  tracer.follow(f.Label2(2));
   test_support::start(f);
   EXPECT_EQ(trace,
             (std::vector<std::string>{"Combo0", "Text2", "Combo1", "Option1", "Option0", "Text1(3)",
@@ -192,13 +190,20 @@ TEST(StartUp, FirstBaudResultUsesTheLayoutBaudTextAndSmodOne) {
   // The crystal is chosen before the baud list is filled and before SMOD 0 is
   // selected; the load ends with SMOD 0. At 12 MHz both give the same text, so
   // check with the state the first run saw: 9600 baud from the layout text.
-  DelaySubForm f;
-  std::vector<std::string> seen;
-  f.Combo0.onClick = [&] {
-    seen.push_back(f.Combo1.text() + "/" + std::to_string(f.Combo1.items().size()) + "/" +
-                   (f.Option1.isSelected(0) ? "smod0" : "smod1"));
-    return f.Combo0_Click();
-  };
+  // What the controls hold when Combo0_Click starts.
+  struct AtCrystalClick : EventObserver {
+    const DelaySubForm* form = nullptr;
+    std::vector<std::string> seen;
+    void handlerRan(std::string_view name) override {
+      if (name == "Combo0_Click") {
+        seen.push_back(form->Combo1.text() + "/" + std::to_string(form->Combo1.items().size()) +
+                       "/" + (form->Option1.isSelected(0) ? "smod0" : "smod1"));
+      }
+    }
+  } watcher;
+  DelaySubForm f(&watcher);
+  watcher.form = &f;
+  const std::vector<std::string>& seen = watcher.seen;
   f.load();
   EXPECT_EQ(seen, std::vector<std::string>{"9600/0/smod1"});
   EXPECT_EQ(f.Text2.text(), "不可实现");

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "window/form.h"
@@ -57,6 +59,17 @@ class FinishedEvents : public EventObserver {
   EventDispatcher& events_;
 };
 
+// Tells seen of every update of the controls it follows.
+class Updates : public ControlObserver {
+ public:
+  explicit Updates(std::function<void(const Control&)> seen) : seen_(std::move(seen)) {}
+  void follow(Control& control) { control.subscribe(*this); }
+  void changed(const Control& control) override { seen_(control); }
+
+ private:
+  std::function<void(const Control&)> seen_;
+};
+
 // Everything visible plus the window state, for "nothing else changed".
 struct Snapshot {
   std::string text1[5], label1_6, label1_7, label1_9, label2_2, text2, combo0, combo1;
@@ -80,7 +93,7 @@ struct Snapshot {
     s.option0 = f.Option0.selected();
     s.option1 = f.Option1.selected();
     s.option2 = f.Option2.selected();
-    s.state = f.state;
+    s.state = f.windowState();
     return s;
   }
 

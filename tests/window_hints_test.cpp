@@ -19,6 +19,7 @@
 
 #include "core/design.h"
 #include "form_test_support.h"
+#include "window/qt_text.h"
 #include "window/qt_window.h"
 #include "window/run_counts.h"
 #include "window_test_support.h"
@@ -27,12 +28,9 @@ using delaysub::window::DelaySubForm;
 using delaysub::window::DelaySubWindow;
 using delaysub::window::RunCounter;
 using delaysub::window::RunCounts;
+using delaysub::window::toQt;
 
 namespace {
-
-QString toQt(const std::string& text) {
-  return QString::fromStdString(text);
-}
 
 // What the template box's context menu offered, and what a click on the
 // copy entry put on the clipboard.

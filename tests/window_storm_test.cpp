@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "fuzz/form_invariants.h"
+#include "window/qt_text.h"
 #include "window/qt_window.h"
 #include "window_test_support.h"
 #include "x11_clipboard.h"
@@ -52,6 +53,7 @@ using delaysub::window::ControlSpec;
 using delaysub::window::DelaySubWindow;
 using delaysub::window::Kind;
 using delaysub::window::layoutTable;
+using delaysub::window::toQt;
 using delaysub::window::test_support::Clipboard;
 using delaysub::window::test_support::ClipboardStates;
 
@@ -76,10 +78,6 @@ long fromEnvironment(const char* name, long fallback) {
   bool ok = false;
   const long value = qEnvironmentVariable(name).toLong(&ok);
   return ok && value > 0 ? value : fallback;
-}
-
-QString toQt(const std::string& text) {
-  return QString::fromStdString(text);
 }
 
 std::size_t heapInUse() {

@@ -340,7 +340,7 @@ class WindowTest : public QObject {
     QTRY_COMPARE(QApplication::focusWidget(), single);
     QTest::keyClick(single, Qt::Key_Right);
     QVERIFY(widget<QRadioButton>("Option2", 1)->isChecked());
-    QCOMPARE(window_->form().state.loop_type, 1);
+    QCOMPARE(window_->form().windowState().loop_type, 1);
     QCOMPARE(QApplication::focusWidget(), widget("Option2", 1));
   }
 
@@ -600,7 +600,7 @@ class WindowTest : public QObject {
     QCOMPARE(ran_.Combo1_Change, before.Combo1_Change);
     QCOMPARE(ran_.BPS - before.BPS, 1);
     if (crystal) {
-      QCOMPARE(form.state.Fosc, text.left(text.indexOf(QChar('M'))).trimmed().toFloat());
+      QCOMPARE(form.windowState().Fosc, text.left(text.indexOf(QChar('M'))).trimmed().toFloat());
     }
   }
 
@@ -629,7 +629,7 @@ class WindowTest : public QObject {
     QCOMPARE(box->currentText(), typed);
     QCOMPARE(box->currentIndex(), -1);
     if (crystal) {
-      QCOMPARE(form.state.Fosc, typed.toFloat());
+      QCOMPARE(form.windowState().Fosc, typed.toFloat());
     }
     // Leaving the box picks nothing, even when the text matches an item.
     const RunCounts typedCounts = ran_;
@@ -680,7 +680,7 @@ class WindowTest : public QObject {
     QFETCH(QString, reloadCaption);
     showWindow();
     QTest::mouseClick(widget("Option0", core), Qt::LeftButton);
-    QCOMPARE(window_->form().state.cpu_type, core);
+    QCOMPARE(window_->form().windowState().cpu_type, core);
     QCOMPARE(widget("Frame4")->isVisible(), smodShown);
     QCOMPARE(widget("Option1", 0)->isVisible(), smodShown);
     auto* caption = widget<QLabel>("Label2", 2);
@@ -974,11 +974,11 @@ class WindowTest : public QObject {
 
     auto* avr = QAccessible::queryAccessibleInterface(widget("Option0", 1));
     avr->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    QTRY_COMPARE(form.state.cpu_type, 1);
+    QTRY_COMPARE(form.windowState().cpu_type, 1);
     QVERIFY(widget("Frame4")->isHidden());
     auto* w77 = QAccessible::queryAccessibleInterface(widget("Option0", 2));
     w77->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-    QCOMPARE(form.state.cpu_type, 2);
+    QCOMPARE(form.windowState().cpu_type, 2);
     QVERIFY(!widget<QRadioButton>("Option0", 1)->isChecked());
   }
 

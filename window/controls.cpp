@@ -14,27 +14,20 @@ void EventDispatcher::leave() {
   if (depth_ == 0) {
     std::vector<RunError> finished;
     finished.swap(errors_);
-    // By index: an observer may subscribe another while it is told.
-    for (std::size_t i = 0; i < observers_.size(); ++i) {
-      observers_[i]->eventFinished(finished);
-    }
+    observers_.tell([&finished](EventObserver& observer) { observer.eventFinished(finished); });
   }
 }
 
 void EventDispatcher::subscribe(EventObserver& observer) {
-  if (std::find(observers_.begin(), observers_.end(), &observer) == observers_.end()) {
-    observers_.push_back(&observer);
-  }
+  observers_.add(observer);
 }
 
 void EventDispatcher::unsubscribe(EventObserver& observer) {
-  std::erase(observers_, &observer);
+  observers_.remove(observer);
 }
 
 void EventDispatcher::ran(std::string_view name) const {
-  for (std::size_t i = 0; i < observers_.size(); ++i) {
-    observers_[i]->handlerRan(name);
-  }
+  observers_.tell([name](EventObserver& observer) { observer.handlerRan(name); });
 }
 
 void EventDispatcher::note(RunError error) {

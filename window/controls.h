@@ -11,6 +11,7 @@
 //  - label captions, frame visibility and unhandled boxes raise nothing.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -22,6 +23,28 @@
 namespace delaysub::window {
 
 using core::RunError;
+
+// The observers of one subject, told in the order they subscribed. One may
+// subscribe another while it is told: the new one is told too.
+template <class Observer>
+class ObserverList {
+ public:
+  void add(Observer& observer) {
+    if (std::find(list_.begin(), list_.end(), &observer) == list_.end()) {
+      list_.push_back(&observer);
+    }
+  }
+  void remove(Observer& observer) { std::erase(list_, &observer); }
+  template <class Tell>
+  void tell(const Tell& tell) const {
+    for (std::size_t i = 0; i < list_.size(); ++i) {
+      tell(*list_[i]);
+    }
+  }
+
+ private:
+  std::vector<Observer*> list_;
+};
 
 // Follows what the dispatcher runs. Any number of observers subscribe; each
 // is told in the order it subscribed.
@@ -67,14 +90,28 @@ class EventDispatcher {
   void enter();
   void leave();
 
-  std::vector<EventObserver*> observers_;
+  ObserverList<EventObserver> observers_;
   int depth_ = 0;
   int deepest_ = 0;
   std::vector<RunError> errors_;
 };
 
+// Follows what one subject shows: told after it changed.
+template <class Subject>
+class ChangeObserver {
+ public:
+  virtual ~ChangeObserver() = default;
+  virtual void changed(const Subject& subject) = 0;
+};
+
+class Control;
+// Told after a control's visible state changed (text, caption, selection,
+// list, visibility), before any handler runs. The Qt binding mirrors it into
+// the widget.
+using ControlObserver = ChangeObserver<Control>;
+
 // Base of every control: name and index as in the layout table, and the
-// observer that the view uses to follow program writes.
+// observers that follow its program writes and user edits.
 class Control {
  public:
   Control(std::string name, std::int16_t index) : name_(std::move(name)), index_(index) {}
@@ -85,20 +122,20 @@ class Control {
   const std::string& name() const { return name_; }
   std::int16_t index() const { return index_; }
 
-  // Called after the control's visible state changed (text, caption,
-  // selection, list, visibility), before any handler runs.
-  std::function<void()> onUpdate;
+  // An observer stays subscribed until it unsubscribes; it must not outlive
+  // its subscription.
+  void subscribe(ControlObserver& observer) { observers_.add(observer); }
+  void unsubscribe(ControlObserver& observer) { observers_.remove(observer); }
 
  protected:
   void updated() {
-    if (onUpdate) {
-      onUpdate();
-    }
+    observers_.tell([this](ControlObserver& observer) { observer.changed(*this); });
   }
 
  private:
   std::string name_;
   std::int16_t index_;
+  ObserverList<ControlObserver> observers_;
 };
 
 // A control whose events the dispatcher runs.

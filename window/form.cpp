@@ -201,6 +201,10 @@ Control& DelaySubForm::control(std::string_view name, int index) {
   return *single;
 }
 
+const Control& DelaySubForm::control(std::string_view name, int index) const {
+  return const_cast<DelaySubForm*>(this)->control(name, index);
+}
+
 void DelaySubForm::load() {
   loading_ = true;
   events.raise([this] { return Form_Load(); });
@@ -218,9 +222,7 @@ void DelaySubForm::report(const std::vector<RunError>& errors) {
     return;
   }
   errorReport_ = std::move(text);
-  if (onErrorReportChanged) {
-    onErrorReportChanged();
-  }
+  reportObservers_.tell([this](ErrorReportObserver& observer) { observer.changed(*this); });
 }
 
 RunError DelaySubForm::Form_Load() {

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,6 +25,11 @@ struct WindowState {
   bool operator==(const WindowState&) const = default;
 };
 
+class DelaySubForm;
+// Told after the window's error report changed, with the form whose
+// errorReport() holds the new one.
+using ErrorReportObserver = ChangeObserver<DelaySubForm>;
+
 class DelaySubForm {
  public:
   // Creates the controls with the texts of the layout table and a zeroed
@@ -42,9 +46,14 @@ class DelaySubForm {
   // The last event's errors as the window reports them ("" when none), e.g.
   // "运行时错误 11：除数为零".
   const std::string& errorReport() const { return errorReport_; }
-  std::function<void()> onErrorReportChanged;
+  // Told when the report changed, after the event; as the dispatcher's, an
+  // observer must not outlive its subscription.
+  void subscribe(ErrorReportObserver& observer) { reportObservers_.add(observer); }
+  void unsubscribe(ErrorReportObserver& observer) { reportObservers_.remove(observer); }
 
-  WindowState state;
+  // The window's memory, as the handlers left it; only they write it.
+  const WindowState& windowState() const { return state; }
+
   // Every handler and calculation announces itself to the dispatcher's
   // observers by its name; the error report is one of them.
   EventDispatcher events;
@@ -67,6 +76,7 @@ class DelaySubForm {
   // Throws std::invalid_argument for a name the window does not have and
   // std::out_of_range for an index it does not have.
   Control& control(std::string_view name, int index = -1);
+  const Control& control(std::string_view name, int index = -1) const;
   // The same, of the kind the caller expects; std::bad_cast for another kind.
   template <class C>
   C& control(std::string_view name, int index = -1) {
@@ -111,6 +121,7 @@ class DelaySubForm {
   // the event's overflow report names their range.
   void noteSeedRange();
 
+  WindowState state;
   bool loading_ = false;  // Form_Load is running
 
   std::vector<std::unique_ptr<TextBox>> text1_;  // indexed 0..4, gaps null
@@ -120,6 +131,7 @@ class DelaySubForm {
   std::string errorReport_;
   std::string seedNote_;  // the seed range, for this event's overflow report
   Reporter reporter_{*this};
+  ObserverList<ErrorReportObserver> reportObservers_;
 };
 
 }  // namespace delaysub::window

@@ -96,7 +96,7 @@ std::string baudHint(std::int16_t cpu_type, float Fosc, std::string_view baudTex
 }
 
 std::string baudHint(const DelaySubForm& form) {
-  return baudHint(form.state.cpu_type, form.state.Fosc, form.Combo1.text(),
+  return baudHint(form.windowState().cpu_type, form.windowState().Fosc, form.Combo1.text(),
                   form.Option1.isSelected(0));
 }
 
@@ -120,7 +120,7 @@ std::string seedHint(std::int16_t cpu_type, std::int16_t loop_type) {
 }
 
 std::string seedHint(const DelaySubForm& form) {
-  return seedHint(form.state.cpu_type, form.state.loop_type);
+  return seedHint(form.windowState().cpu_type, form.windowState().loop_type);
 }
 
 TemplateCopy templateCopy(std::int16_t cpu_type, std::int16_t loop_type, float Fosc,
@@ -152,8 +152,9 @@ TemplateCopy templateCopy(std::int16_t cpu_type, std::int16_t loop_type, float F
 }
 
 TemplateCopy templateCopy(const DelaySubForm& form) {
-  return templateCopy(form.state.cpu_type, form.state.loop_type, form.state.Fosc,
-                      form.Text1(kSeedBox).text(), form.Text1(kTemplateBox).text());
+  return templateCopy(form.windowState().cpu_type, form.windowState().loop_type,
+                      form.windowState().Fosc, form.Text1(kSeedBox).text(),
+                      form.Text1(kTemplateBox).text());
 }
 
 }  // namespace delaysub::window::hints

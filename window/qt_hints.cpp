@@ -11,15 +11,12 @@
 #include <string>
 
 #include "window/hints.h"
+#include "window/qt_text.h"
 #include "window/qt_window.h"
 
 namespace delaysub::window {
 
 namespace {
-
-QString toQt(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Tooltip and accessible description alike, set only when they change so
 // that a screen reader hears of a real change only.
@@ -44,7 +41,7 @@ HintsBinding::HintsBinding(DelaySubWindow& window)
     : form_(window.form()),
       baudBox_(window.control("Text2")),
       seedBox_(window.control("Text1", 1)),
-      templateBox_(qobject_cast<QTextEdit*>(window.control("Text1", 4))) {
+      templateBox_(&window.widget<QTextEdit>("Text1", 4)) {
   form_.events.subscribe(*this);
   templateBox_->installEventFilter(this);
   templateBox_->viewport()->installEventFilter(this);

@@ -2,20 +2,19 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QButtonGroup>
 #include <QComboBox>
-#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPalette>
 #include <QProxyStyle>
-#include <QSignalBlocker>
 #include <QStyleFactory>
 #include <algorithm>
-#include <map>
+#include <stdexcept>
 #include <string>
 
+#include "window/qt_bind.h"
 #include "window/qt_hints.h"
+#include "window/qt_text.h"
 #include "window/qt_widgets.h"
 #include "window/qt_x11.h"
 
@@ -25,22 +24,6 @@ namespace {
 
 constexpr int px(int twips) {
   return twips / kTwipsPerPixel;
-}
-
-QString toQt(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// Multi-line texts hold CR LF between lines; the widgets hold LF.
-QString toWidgetLines(const std::string& text) {
-  QString lines = toQt(text);
-  lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  return lines;
-}
-
-std::string fromWidgetLines(QString text) {
-  text.replace(QChar('\n'), QStringLiteral("\r\n"));
-  return text.toStdString();
 }
 
 QColor colourOf(const Colour& colour) {
@@ -72,23 +55,6 @@ void setColour(QWidget* widget, QPalette::ColorRole role, const Colour& colour) 
   QPalette palette;
   palette.setColor(role, colourOf(colour));
   widget->setPalette(palette.resolve(widget->palette()));
-}
-
-// A program write into a single-line box, keeping the cursor where it was.
-void setLineText(QLineEdit* edit, const QString& text) {
-  if (edit->text() == text) {
-    return;
-  }
-  const QSignalBlocker blocker(edit);
-  const int position = edit->cursorPosition();
-  edit->setText(text);
-  edit->setCursorPosition(std::min(position, static_cast<int>(text.size())));
-}
-
-// An auto-sized label fits its caption; its left and top stay where they are.
-void fitCaption(QLabel* label) {
-  const QFontMetrics metrics(label->font());
-  label->resize(metrics.horizontalAdvance(label->text()), metrics.height());
 }
 
 // A label as the table describes it: alignment, wrapping on fixed lines,
@@ -211,18 +177,22 @@ DelaySubWindow::DelaySubWindow(EventObserver* observer, QWidget* parent)
 }
 
 DelaySubWindow::~DelaySubWindow() {
+  form_.unsubscribe(*this);
   hints_.reset();
+  bindings_.clear();
   // The widgets' signals reach the form: the widgets go first.
   qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
 
 QWidget* DelaySubWindow::control(std::string_view name, int index) const {
-  for (const Entry& entry : entries_) {
-    if (entry.row.name == name && entry.row.index == index) {
-      return entry.widget;
-    }
+  const Control& owner = form_.control(name, index);
+  const auto found = widgets_.find({&owner, index});
+  if (found == widgets_.end()) {
+    // An option group by itself (index -1) has no widget, nor has a control
+    // whose widget is not built yet.
+    throw std::out_of_range(std::string(name) + " has no widget of index " + std::to_string(index));
   }
-  return nullptr;
+  return found->second;
 }
 
 QWidget* DelaySubWindow::build(const ControlSpec& row) {
@@ -279,137 +249,35 @@ QWidget* DelaySubWindow::create(const ControlSpec& row) {
 }
 
 void DelaySubWindow::bind(const ControlSpec& row, QWidget* widget) {
-  const std::int16_t index = row.index;
-  if (row.kind == Kind::Frame) {
-    auto& frame = form_.control<Frame>(row.name, row.index);
-    frame.onUpdate = [widget, &frame] { widget->setHidden(!frame.visible()); };
-    frame.onUpdate();
-  } else if (row.kind == Kind::Label) {
-    auto& label = form_.control<Label>(row.name, index);
-    auto* view = static_cast<CaptionLabel*>(widget);
-    const bool autoSize = row.flags & kAutoSize;
-    label.onUpdate = [view, &label, autoSize] {
-      view->setText(toQt(label.caption()));
-      if (autoSize) {
-        fitCaption(view);
-      }
-    };
-    label.onUpdate();
-    view->onDoubleClick = [&label] { label.doubleClick(); };
-  } else if (row.kind == Kind::TextBox) {
-    auto& box = form_.control<TextBox>(row.name, index);
-    if (auto* edit = dynamic_cast<MultiLineBox*>(widget)) {
-      box.onUpdate = [edit, &box] { edit->setProgramText(toWidgetLines(box.text())); };
-      // Any change that is not a program write: typing, pasting, undo, and
-      // text set through the accessibility interface.
-      connect(edit, &QTextEdit::textChanged, this, [edit, &box] {
-        edit->fixLineHeights();
-        std::string text = fromWidgetLines(edit->toPlainText());
-        if (text != box.text()) {
-          box.setText(text);
-        }
-      });
-    } else {
-      auto* line = static_cast<QLineEdit*>(widget);
-      box.onUpdate = [line, &box] { setLineText(line, toQt(box.text())); };
-      connect(line, &QLineEdit::textChanged, this, [&box](const QString& text) {
-        std::string typed = text.toStdString();
-        if (typed != box.text()) {
-          box.setText(typed);
-        }
-      });
-    }
-    box.onUpdate();
-  } else if (row.kind == Kind::ComboBox) {
-    auto& box = form_.control<ComboBox>(row.name, index);
-    auto* combo = static_cast<QComboBox*>(widget);
-    // The widget follows the control: its list, its selected item (none when
-    // the text was typed) and its edit text.
-    box.onUpdate = [combo, &box] {
-      QLineEdit* edit = combo->lineEdit();
-      const QSignalBlocker comboBlocker(combo);
-      const QSignalBlocker editBlocker(edit);
-      const int position = edit->cursorPosition();
-      for (auto i = static_cast<std::size_t>(combo->count()); i < box.items().size(); ++i) {
-        combo->addItem(toQt(box.items()[i]));
-      }
-      if (combo->currentIndex() != box.listIndex()) {
-        combo->setCurrentIndex(box.listIndex());
-      }
-      const QString text = toQt(box.text());
-      if (edit->text() != text) {
-        edit->setText(text);
-        edit->setCursorPosition(std::min(position, static_cast<int>(text.size())));
-      }
-    };
-    box.onUpdate();
-    // Picking an item first moves the widget's current index and sets the
-    // edit text, then reports the pick: that text change is not typing.
-    connect(combo->lineEdit(), &QLineEdit::textChanged, this, [combo, &box](const QString& text) {
-      if (combo->currentIndex() != box.listIndex()) {
-        return;
-      }
-      std::string typed = text.toStdString();
-      if (typed != box.text()) {
-        box.setText(typed);
-      }
-    });
-    connect(combo, &QComboBox::activated, this, [&box](int item) { box.setListIndex(item); });
+  Control& control = form_.control(row.name, row.index);
+  widgets_.emplace(std::pair<const Control*, int>(&control, row.index), widget);
+  switch (row.kind) {
+    case Kind::Frame:
+      bindings_.push_back(bindFrame(dynamic_cast<Frame&>(control), widget));
+      break;
+    case Kind::Label:
+      bindings_.push_back(bindLabel(dynamic_cast<Label&>(control),
+                                    static_cast<CaptionLabel*>(widget), row.flags & kAutoSize));
+      break;
+    case Kind::TextBox:
+      bindings_.push_back(bindTextBox(dynamic_cast<TextBox&>(control), widget));
+      break;
+    case Kind::ComboBox:
+      bindings_.push_back(
+          bindComboBox(dynamic_cast<ComboBox&>(control), static_cast<QComboBox*>(widget)));
+      break;
+    case Kind::OptionButton:
+      break;  // by group, in bindOptionGroups
   }
 }
 
 void DelaySubWindow::bindOptionGroups() {
-  std::map<std::string_view, std::vector<OptionButton*>> groups;
-  for (const Entry& entry : entries_) {
-    if (entry.row.kind != Kind::OptionButton) {
-      continue;
+  for (OptionGroup* group : {&form_.Option0, &form_.Option1, &form_.Option2}) {
+    std::vector<OptionButton*> buttons;
+    for (int i = 0; i < group->size(); ++i) {
+      buttons.push_back(&widget<OptionButton>(group->name(), i));
     }
-    auto& buttons = groups[entry.row.name];
-    const auto at = static_cast<std::size_t>(entry.row.index);
-    if (buttons.size() <= at) {
-      buttons.resize(at + 1);
-    }
-    buttons[at] = static_cast<OptionButton*>(entry.widget);
-  }
-  for (auto& [name, buttons] : groups) {
-    auto& group = form_.control<OptionGroup>(name, 0);
-    auto* exclusive = new QButtonGroup(this);
-    for (std::size_t i = 0; i < buttons.size(); ++i) {
-      OptionButton* button = buttons[i];
-      const int index = static_cast<int>(i);
-      exclusive->addButton(button, index);
-      // A click, the arrow keys and the accessibility actions all check the
-      // button; the program's own checks come with signals blocked.
-      connect(button, &QAbstractButton::toggled, this, [&group, index](bool checked) {
-        if (checked) {
-          group.select(index);
-        }
-      });
-      button->onFocusIn = [&group, index] { group.focus(index); };
-    }
-    // The control decides which button shows as selected; the Tab key
-    // stops only at the selected one (at every one while none is).
-    group.onUpdate = [exclusive, buttons = buttons, &group] {
-      std::vector<std::unique_ptr<QSignalBlocker>> blockers;
-      for (OptionButton* button : buttons) {
-        blockers.push_back(std::make_unique<QSignalBlocker>(button));
-      }
-      const int selected = group.selected();
-      if (selected < 0) {
-        exclusive->setExclusive(false);
-        for (OptionButton* button : buttons) {
-          button->setChecked(false);
-        }
-        exclusive->setExclusive(true);
-      } else {
-        buttons[static_cast<std::size_t>(selected)]->setChecked(true);
-      }
-      for (std::size_t i = 0; i < buttons.size(); ++i) {
-        const bool stop = selected < 0 || static_cast<int>(i) == selected;
-        buttons[i]->setFocusPolicy(stop ? Qt::StrongFocus : Qt::ClickFocus);
-      }
-    };
-    group.onUpdate();
+    bindings_.push_back(bindOptionGroup(*group, buttons, this));
   }
 }
 
@@ -434,11 +302,11 @@ void DelaySubWindow::buildErrorReport() {
   errorReport_->setFocusPolicy(Qt::NoFocus);
   errorReport_->setAttribute(Qt::WA_TransparentForMouseEvents);
   errorReport_->hide();
-  form_.onErrorReportChanged = [this] { showErrorReport(); };
+  form_.subscribe(*this);
 }
 
-void DelaySubWindow::showErrorReport() {
-  const QString text = toQt(form_.errorReport());
+void DelaySubWindow::changed(const DelaySubForm& form) {
+  const QString text = toQt(form.errorReport());
   errorReport_->setText(text);
   errorReport_->setAccessibleName(text);
   errorReport_->setHidden(text.isEmpty());
@@ -461,9 +329,7 @@ void DelaySubWindow::showEvent(QShowEvent* event) {
   shownOnce_ = true;
   // The focus goes to the first control of the tab order, which selects it
   // while its group has no selection.
-  if (QWidget* first = control("Option2", 0)) {
-    first->setFocus(Qt::TabFocusReason);
-  }
+  control("Option2", 0)->setFocus(Qt::TabFocusReason);
   form_.shown();
 }
 

@@ -7,8 +7,10 @@
 #include <QFont>
 #include <QIcon>
 #include <QWidget>
+#include <map>
 #include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "window/form.h"
@@ -19,9 +21,10 @@ class QStyle;
 
 namespace delaysub::window {
 
+class ControlBinding;
 class HintsBinding;
 
-class DelaySubWindow : public QWidget {
+class DelaySubWindow : public QWidget, private ErrorReportObserver {
   Q_OBJECT
 
  public:
@@ -35,8 +38,16 @@ class DelaySubWindow : public QWidget {
   const DelaySubForm& form() const { return form_; }
 
   // The widget built for the table entry (index -1 for single controls and
-  // frames), nullptr when the table has no such entry.
+  // frames), found through the form's own lookup: never null; throws
+  // std::invalid_argument for a name the window does not have and
+  // std::out_of_range for an index it does not have.
   QWidget* control(std::string_view name, int index = -1) const;
+  // The same, of the widget class the caller expects; std::bad_cast for
+  // another.
+  template <class W>
+  W& widget(std::string_view name, int index = -1) const {
+    return dynamic_cast<W&>(*control(name, index));
+  }
   // The run-time error report ("" and hidden when the last event was clean).
   QLabel* errorReport() const { return errorReport_; }
 
@@ -64,13 +75,19 @@ class DelaySubWindow : public QWidget {
   // The widget of a table entry, named, placed and sized as the entry says.
   QWidget* build(const ControlSpec& row);
   QWidget* create(const ControlSpec& row);
+  // Binds the entry's widget to its control; the option buttons are bound
+  // by group, once all of them are built.
   void bind(const ControlSpec& row, QWidget* widget);
   void bindOptionGroups();
   void buildTabOrder();
   void buildErrorReport();
-  void showErrorReport();
+  void changed(const DelaySubForm& form) override;  // the error report
 
   DelaySubForm form_;
+  // The widget of each table entry, by its control and index.
+  std::map<std::pair<const Control*, int>, QWidget*> widgets_;
+  // Destroyed before the form, whose controls they follow.
+  std::vector<std::unique_ptr<ControlBinding>> bindings_;
   // The hints beside the results; goes before the form and the widgets.
   std::unique_ptr<HintsBinding> hints_;
   std::vector<Entry> entries_;
