@@ -1,18 +1,15 @@
 #include "calc/calc.h"
 
 #include <CLI/CLI.hpp>
-#include <array>
-#include <charconv>
-#include <cmath>
-#include <cstdint>
-#include <cstdio>
 #include <exception>
-#include <nlohmann/json.hpp>
-#include <sstream>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
-#include "core/design.h"
-#include "core/numbers.h"
-#include "core/result.h"
+#include "calc/args.h"
+#include "calc/output.h"
+#include "calc/subcommand.h"
 
 #ifndef DELAYSUB_VERSION
 #define DELAYSUB_VERSION "0"
@@ -22,530 +19,36 @@ namespace delaysub::calc {
 
 namespace {
 
-using Json = nlohmann::ordered_json;
-using core::RunError;
-
-constexpr std::string_view kProgram = "delaysub-calc";
-constexpr std::string_view kDefaultCrystal = "12 MHz";
-
-// A usage error: the message names the option, the command tells which help.
-struct UsageError {
-  std::string message;
-};
-
-// Argument bytes in a message: one line, no control characters, not too long.
-std::string argText(std::string_view text) {
-  constexpr std::size_t kLongest = 40;
-  std::string shown;
-  for (char c : text.substr(0, kLongest)) {
-    const auto u = static_cast<unsigned char>(c);
-    shown += (u < 0x20 || u == 0x7F) ? '?' : c;
-  }
-  if (text.size() > kLongest) {
-    shown += "...";
-  }
-  return "'" + shown + "'";
-}
-
-std::string oneLine(std::string_view text) {
-  std::string line;
-  for (char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (c == '\n' || c == '\r') {
-      if (!line.empty() && line.back() != ' ') {
-        line += ' ';
-      }
-    } else {
-      line += (u < 0x20 || u == 0x7F) ? '?' : c;
-    }
-  }
-  while (!line.empty() && line.back() == ' ') {
-    line.pop_back();
-  }
-  return line;
-}
-
-// ---- What the options say ---------------------------------------------------
-
-struct Options {
-  std::string core, loops, crystal, seed, unit, time, baud, smod;
-  bool json = false;
-  bool crlf = false;
-};
-
-struct Core {
-  std::int16_t cpu_type;
-  std::string_view name;  // as given on the command line and in JSON
-};
-constexpr std::array<Core, 3> kCores = {Core{0, "mcs51"}, Core{1, "avr"}, Core{2, "w77e58"}};
-
-Core coreOf(const std::string& text) {
-  for (const Core& c : kCores) {
-    if (text == c.name) {
-      return c;
-    }
-  }
-  throw UsageError{"--core: " + argText(text) + " is no core; use mcs51, avr or w77e58"};
-}
-
-// 1, 2 or 3 loops as the window's loop_type 0, 1 or 2.
-std::int16_t loopTypeOf(const std::string& text) {
-  if (text == "1" || text == "2" || text == "3") {
-    return static_cast<std::int16_t>(text[0] - '1');
-  }
-  throw UsageError{"--loops: " + argText(text) + " is no nesting depth; use 1, 2 or 3"};
-}
-
-core::DelayUnit unitOf(const std::string& text) {
-  if (text.empty() || text == "us") {
-    return core::DelayUnit::Microseconds;
-  }
-  if (text == "ms") {
-    return core::DelayUnit::Milliseconds;
-  }
-  throw UsageError{"--unit: " + argText(text) + " is no unit; use us or ms"};
-}
-
-bool smod0Of(const std::string& text) {
-  if (text.empty() || text == "0") {
-    return true;
-  }
-  if (text == "1") {
-    return false;
-  }
-  throw UsageError{"--smod: " + argText(text) + " is no SMOD bit; use 0 or 1"};
-}
-
-double targetOf(const std::string& text) {
-  const std::optional<double> t = readTime(text);
-  if (!t) {
-    throw UsageError{"--time: " + argText(text) +
-                     " is no time; use a number with an optional unit us, ms or s"};
-  }
-  if (!(*t > 0.0)) {
-    throw UsageError{"--time: " + argText(text) + " is not above 0"};
-  }
-  return *t;
-}
-
-// The one-byte seed of the template, read as the window reads the seed box.
-std::uint8_t byteSeedOf(const std::string& text) {
-  const auto X = core::roundToInt32(core::readNumber(text));
-  if (!X.ok() || X.value < 0 || X.value > 255) {
-    throw UsageError{"--seed: " + argText(text) +
-                     " is outside 0..255, the values of the one-byte BYT_DLY"};
-  }
-  return static_cast<std::uint8_t>(X.value);
-}
-
-// ---- Writing the answer -----------------------------------------------------
-
-// Columns as a terminal shows them: a Chinese character takes two.
-std::size_t width(std::string_view text) {
-  std::size_t w = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto u = static_cast<unsigned char>(text[i]);
-    if ((u & 0xC0) == 0x80) {
-      continue;
-    }
-    w += u >= 0xE0 ? 2 : 1;
-  }
-  return w;
-}
-
-std::string padRight(std::string_view text, std::size_t columns) {
-  std::string s(text);
-  for (std::size_t w = width(text); w < columns; ++w) {
-    s += ' ';
-  }
-  return s;
-}
-
-std::string padLeft(std::string_view text, std::size_t columns) {
-  std::string s;
-  for (std::size_t w = width(text); w < columns; ++w) {
-    s += ' ';
-  }
-  return s + std::string(text);
-}
-
-// CR LF line breaks as a terminal's, or kept with --crlf.
-std::string withLineBreaks(std::string_view text, bool crlf) {
-  std::string s;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-      s += crlf ? "\r\n" : "\n";
-      ++i;
-    } else {
-      s += text[i];
-    }
-  }
-  return s;
-}
-
-constexpr std::size_t kLabel = 9;  // width of the labels of the text output
-
-std::string labelled(std::string_view label, std::string_view value) {
-  std::string line = padRight(label, kLabel);
-  // A value of several lines goes on under its first line.
-  for (char c : value) {
-    line += c;
-    if (c == '\n') {
-      line += std::string(kLabel, ' ');
-    }
-  }
-  return line + "\n";
-}
-
-Json errorJson(RunError e) {
-  return Json{{"number", core::errorNumber(e)}, {"meaning", core::errorMeaning(e)}};
-}
-
-std::string errorLine(RunError e) {
-  return "error " + std::to_string(core::errorNumber(e)) + ": " +
-         std::string(core::errorMeaning(e));
-}
-
-class Command {
- public:
-  Command(std::ostream& out, std::ostream& err, bool asJson)
-      : out_(out), err_(err), json_(asJson) {}
-
-  Json json;         // the fields of the answer so far
-  std::string text;  // the text answer
-
-  int done() {
-    if (json_) {
-      out_ << dump(json) << "\n";
-    } else {
-      out_ << text;
-    }
-    return kExitOk;
-  }
-
-  // A run-time error: the fields gathered so far come after the error.
-  int fail(RunError e) {
-    err_ << errorLine(e) << "\n";
-    if (json_) {
-      Json j{{"error", errorJson(e)}};
-      j.update(json);
-      out_ << dump(j) << "\n";
-    }
-    return kExitFailed;
-  }
-
-  // A failure that is no run-time error: the answer and a message.
-  int failWith(const std::string& message) {
-    done();
-    err_ << kProgram << ": " << message << "\n";
-    return kExitFailed;
-  }
-
- private:
-  static std::string dump(const Json& j) {
-    return j.dump(2, ' ', false, Json::error_handler_t::replace);
-  }
-
-  std::ostream& out_;
-  std::ostream& err_;
-  bool json_;
-};
-
-void describeCrystal(Command& c, float Fosc) {
-  c.json["crystal_mhz"] = static_cast<double>(Fosc);
-  c.text += labelled("crystal", core::singleText(Fosc) + " MHz");
-}
-
-void describeCore(Command& c, const Core& k) {
-  c.json["core"] = k.name;
-  c.text += labelled("core", core::coreName(k.cpu_type));
-}
-
-// ---- delay ------------------------------------------------------------------
-
-int runDelay(const Options& o, Command& c) {
-  const Core k = coreOf(o.core);
-  const std::int16_t loop_type = loopTypeOf(o.loops);
-  const core::DelayUnit unit = unitOf(o.unit);
-  const float Fosc = core::crystalFrequency(o.crystal);
-  describeCore(c, k);
-  c.json["loops"] = loop_type + 1;
-  describeCrystal(c, Fosc);
-  c.text += labelled("nesting", core::nestingName(loop_type));
-
-  const core::SeedDelay d = core::delayOfSeedText(k.cpu_type, loop_type, Fosc, o.seed);
-  if (d.X) {
-    c.json["seed"] = *d.X;
-    c.json["seed_hex"] = d.seedHex;
-  }
-  if (d.error != RunError::None) {
-    return c.fail(d.error);
-  }
-  const std::string delayText = core::delayText(d.T, unit);
-  const std::string_view caption = core::unitCaption(unit);
-  const std::string formula = withLineBreaks(core::formulaOf(k.cpu_type, loop_type), false);
-  c.json["delay_us"] = d.T;
-  c.json["unit"] = caption;
-  c.json["delay_text"] = delayText;
-  c.json["formula"] = formula;
-  c.text += labelled("seed", std::to_string(*d.X) + " (hex " + d.seedHex + ")");
-  c.text += labelled("delay", delayText + " " + std::string(caption));
-  c.text += labelled("formula", formula);
-  return c.done();
-}
-
-// ---- seed -------------------------------------------------------------------
-
-std::string depthAndSeed(const core::DepthSolution& s, std::int32_t X) {
-  return std::string(core::nestingName(s.loop_type)) + ", X = " + std::to_string(X);
-}
-
-int runSeed(const Options& o, Command& c) {
-  const Core k = coreOf(o.core);
-  const double target = targetOf(o.time);
-  std::vector<std::int16_t> depths = {0, 1, 2};
-  if (!o.loops.empty()) {
-    depths = {loopTypeOf(o.loops)};
-  }
-  const float Fosc = core::crystalFrequency(o.crystal);
-  describeCore(c, k);
-  describeCrystal(c, Fosc);
-  c.json["target_us"] = target;
-  c.text += labelled("target", core::shortNumber(target) + " us");
-
-  std::vector<core::DepthSolution> solutions;
-  for (std::int16_t loop_type : depths) {
-    solutions.push_back(core::seedForDelay(k.cpu_type, loop_type, Fosc, target));
-  }
-  const std::optional<std::size_t> best = core::bestDepth(solutions);
-
-  Json list = Json::array();
-  const core::DepthSolution* shortestDepth = nullptr;
-  const core::DepthSolution* longestDepth = nullptr;
-  RunError firstError = RunError::None;
-  for (std::size_t i = 0; i < solutions.size(); ++i) {
-    const core::DepthSolution& s = solutions[i];
-    Json j{{"loops", s.loop_type + 1}};
-    std::string line;
-    if (s.error != RunError::None) {
-      j["reachable"] = false;
-      j["min_us"] = nullptr;
-      j["max_us"] = nullptr;
-      j["error"] = errorJson(s.error);
-      line = errorLine(s.error);
-      if (firstError == RunError::None) {
-        firstError = s.error;
-      }
-    } else {
-      j["reachable"] = s.reachable;
-      j["min_us"] = s.minUs;
-      j["max_us"] = s.maxUs;
-      if (!shortestDepth || s.minUs < shortestDepth->minUs) {
-        shortestDepth = &s;
-      }
-      if (!longestDepth || s.maxUs > longestDepth->maxUs) {
-        longestDepth = &s;
-      }
-      if (s.reachable) {
-        j["seed"] = s.X;
-        j["seed_hex"] = core::hexText(s.X);
-        j["delay_us"] = s.T;
-        j["error_percent"] = s.errorPercent;
-        line = padRight("X = " + std::to_string(s.X) + " (hex " + core::hexText(s.X) + ")", 16) +
-               padLeft(std::to_string(s.T), 10) + " us  " +
-               padLeft(core::percentText(s.errorPercent), 9);
-        if (best == i) {
-          line += "  best";
-        }
-      } else {
-        line = "unreachable: " + std::to_string(s.minUs) + ".." + std::to_string(s.maxUs) + " us";
-      }
-    }
-    list.push_back(std::move(j));
-    c.text += padRight(core::nestingName(s.loop_type), 13) + line + "\n";
-  }
-  c.json["solutions"] = std::move(list);
-  if (best) {
-    const core::DepthSolution& b = solutions[*best];
-    c.json["best"] = Json{{"loops", b.loop_type + 1},
-                          {"seed", b.X},
-                          {"seed_hex", core::hexText(b.X)},
-                          {"delay_us", b.T},
-                          {"error_percent", b.errorPercent}};
-    return c.done();
-  }
-  if (!shortestDepth) {
-    return c.fail(firstError);  // no depth could be computed at all
-  }
-  c.json["best"] = nullptr;
-  return c.failWith("no nesting depth reaches " + core::shortNumber(target) +
-                    " us: the shortest delay is " + std::to_string(shortestDepth->minUs) + " us (" +
-                    depthAndSeed(*shortestDepth, shortestDepth->minX) + "), the longest delay is " +
-                    std::to_string(longestDepth->maxUs) + " us (" +
-                    depthAndSeed(*longestDepth, longestDepth->maxX) + ")");
-}
-
-// ---- baud and table ---------------------------------------------------------
-
-Json optionJson(std::int16_t cpu_type, const core::ReloadOption& o) {
-  return Json{{cpu_type == 1 ? "u2x" : "smod", o.doubler},
-              {"reload", o.reload},
-              {"reload_text", o.text},
-              {"actual_baud", o.actualBaud},
-              {"error_percent", o.errorPercent},
-              {"within_tolerance", o.withinTolerance}};
-}
-
-std::string doublerName(std::int16_t cpu_type, int doubler) {
-  return std::string(cpu_type == 1 ? "U2X " : "SMOD ") + std::to_string(doubler);
-}
-
-// The object of one baud answer; the error when the window raises one.
-Json baudJson(std::int16_t cpu_type, const core::BaudAnswer& a) {
-  Json j{{"baud", a.wantedBaud}};
-  if (cpu_type != 1) {
-    j["smod"] = a.smod0Selected ? 0 : 1;
-  }
-  j["window"] = a.window.value.value_or("");
-  Json options = Json::array();
-  for (const core::ReloadOption& o : a.options) {
-    options.push_back(optionJson(cpu_type, o));
-  }
-  j["options"] = std::move(options);
-  j["best"] = a.best ? optionJson(cpu_type, a.options[*a.best]) : Json(nullptr);
-  return j;
-}
-
-std::string optionLine(std::int16_t cpu_type, const core::ReloadOption& o) {
-  return padRight(doublerName(cpu_type, o.doubler), kLabel) + padRight(o.text, 12) +
-         padLeft(core::twoDecimals(o.actualBaud), 10) + " baud  " +
-         padLeft(core::percentText(o.errorPercent), 9);
-}
-
-std::string withinLine(std::int16_t cpu_type, const core::BaudAnswer& a) {
-  std::string names;
-  for (const core::ReloadOption& o : a.options) {
-    if (o.withinTolerance) {
-      names += (names.empty() ? "" : ", ") + doublerName(cpu_type, o.doubler);
-    }
-  }
-  return labelled("within", "±2 %: " + (names.empty() ? std::string("none") : names));
-}
-
-int runBaud(const Options& o, Command& c) {
-  const Core k = coreOf(o.core);
-  const bool smod0 = smod0Of(o.smod);
-  const float Fosc = core::crystalFrequency(o.crystal);
-  describeCore(c, k);
-  describeCrystal(c, Fosc);
-  const core::BaudAnswer a = core::baudAnswer(k.cpu_type, Fosc, o.baud, smod0);
-  if (!a.window.ok()) {
-    c.json["baud"] = a.wantedBaud;
-    return c.fail(a.window.error);
-  }
-  c.json.update(baudJson(k.cpu_type, a));
-  c.text += labelled("baud", core::shortNumber(a.wantedBaud));
-  std::string window = a.window.value.value_or("");
-  if (k.cpu_type != 1) {
-    window += std::string(" (SMOD ") + (smod0 ? "0" : "1") + ")";
-  }
-  c.text += labelled("window", window);
-  for (std::size_t i = 0; i < a.options.size(); ++i) {
-    c.text += optionLine(k.cpu_type, a.options[i]) + (a.best == i ? "  best" : "") + "\n";
-  }
-  if (a.options.empty()) {
-    c.text += labelled("nearest", a.wantedBaud > 0.0 ? "none: the crystal is not above 0"
-                                                     : "none: the baud rate is not above 0");
-  } else {
-    c.text += withinLine(k.cpu_type, a);
-  }
-  return c.done();
-}
-
-int runTable(const Options& o, Command& c) {
-  const Core k = coreOf(o.core);
-  const float Fosc = core::crystalFrequency(o.crystal);
-  describeCore(c, k);
-  describeCrystal(c, Fosc);
-  const std::vector<core::BaudAnswer> rows = core::baudTable(k.cpu_type, Fosc);
-  Json list = Json::array();
-  c.text += "\n" + padLeft("baud", 6) + "  " + padRight("window", 12) + padRight("nearest", 21) +
-            padLeft("actual", 10) + std::string(7, ' ') + padLeft("error", 9) + "  within 2 %\n";
-  for (const core::BaudAnswer& a : rows) {
-    if (!a.window.ok()) {
-      return c.fail(a.window.error);
-    }
-    list.push_back(baudJson(k.cpu_type, a));
-    c.text += padLeft(core::shortNumber(a.wantedBaud), 6) + "  " +
-              padRight(a.window.value.value_or(""), 12);
-    if (a.best) {
-      const core::ReloadOption& b = a.options[*a.best];
-      c.text += optionLine(k.cpu_type, b) + "  " + (b.withinTolerance ? "yes" : "no");
-    }
-    c.text += "\n";
-  }
-  c.json["rows"] = std::move(list);
-  return c.done();
-}
-
-// ---- template ---------------------------------------------------------------
-
-int runTemplate(const Options& o, Command& c, bool seedGiven, bool crystalGiven) {
-  const Core k = coreOf(o.core);
-  const std::int16_t loop_type = loopTypeOf(o.loops);
-  describeCore(c, k);
-  c.json["loops"] = loop_type + 1;
-  c.text.clear();
-  std::string text;
-  if (seedGiven || crystalGiven) {
-    const float Fosc = core::crystalFrequency(crystalGiven ? o.crystal : kDefaultCrystal);
-    c.json["crystal_mhz"] = static_cast<double>(Fosc);
-    if (seedGiven) {
-      const std::uint8_t X = byteSeedOf(o.seed);
-      c.json["seed"] = X;
-      const core::Result<std::string> t = core::seededTemplate(k.cpu_type, loop_type, Fosc, X);
-      if (!t.ok()) {
-        return c.fail(t.error);
-      }
-      text = t.value;
-    }
-  }
-  if (!seedGiven) {
-    text = core::templateOf(k.cpu_type, loop_type);
-  }
-  text = withLineBreaks(text, o.crlf);
-  c.json["template"] = text;
-  c.text = text + (o.crlf ? "\r\n" : "\n");
-  return c.done();
-}
-
-// ---- The command line -------------------------------------------------------
-
 constexpr std::string_view kFooter =
     "Crystal, seed and baud texts are read as the calculator window reads its boxes:\n"
     "\"11.0592MHz\", \"&H64\" and \"9600 bps\" all work, a text without a number reads 0.\n"
     "Exit status: 0 done; 1 a run-time error of the calculation (\"error 6: overflow\",\n"
     "\"error 11: division by zero\") or no nesting depth reaches the time; 2 a usage error.";
 
-struct Commands {
-  CLI::App* delay;
-  CLI::App* seed;
-  CLI::App* baud;
-  CLI::App* table;
-  CLI::App* templ;
+// The parsers of the program and of each subcommand, with what each runs.
+struct Parsed {
+  bool json = false;
+  std::vector<std::pair<CLI::App*, std::unique_ptr<Subcommand>>> commands;
   std::vector<std::pair<const CLI::App*, const CLI::Option*>> required;  // checked after parsing
 };
 
-CLI::Option* addCore(CLI::App* sub, Options& o) {
-  return sub->add_option("--core", o.core, "the core: mcs51, avr or w77e58")
-      ->type_name("C")
-      ->required();
-}
-CLI::Option* addCrystal(CLI::App* sub, Options& o, const char* what) {
-  return sub->add_option("--crystal", o.crystal, what)->type_name("TEXT");
+// The options, --json and --help of one subcommand. Missing options are
+// checked after parsing, so that an unknown option is the one named when both
+// are wrong.
+void finish(CLI::App& sub, Parsed& parsed) {
+  for (CLI::Option* option : sub.get_options()) {
+    if (option->get_required()) {
+      option->required(false);
+      option->description(option->get_description() + " (required)");
+      parsed.required.emplace_back(&sub, option);
+    }
+  }
+  sub.add_flag("--json", parsed.json, "print one JSON object");
+  sub.set_help_flag("-h,--help", "print this help and exit");
+  sub.footer(std::string(kFooter));
 }
 
-Commands build(CLI::App& app, Options& o) {
+void build(CLI::App& app, Parsed& parsed) {
   app.description(
       "Delay subroutines and baud-rate reload values for 8051-family and AVR "
       "microcontrollers, as the DelaySUB window computes them.");
@@ -554,61 +57,23 @@ Commands build(CLI::App& app, Options& o) {
                        "print the version and exit");
   app.set_help_flag("-h,--help", "print this help and exit");
   app.require_subcommand(1);
-
-  Commands cmd{};
-  cmd.delay = app.add_subcommand("delay", "the delay of one seed, as the window shows it");
-  addCore(cmd.delay, o);
-  cmd.delay->add_option("--loops", o.loops, "nesting depth: 1, 2 or 3")->type_name("N")->required();
-  addCrystal(cmd.delay, o, "crystal in MHz, e.g. \"12 MHz\"")->required();
-  cmd.delay->add_option("--seed", o.seed, "the seed X, e.g. 100 or &H64")
-      ->type_name("TEXT")
-      ->required();
-  cmd.delay->add_option("--unit", o.unit, "unit of the delay text: us (default) or ms")
-      ->type_name("us|ms");
-
-  cmd.seed = app.add_subcommand("seed", "the seed and nesting nearest a wanted delay");
-  addCore(cmd.seed, o);
-  addCrystal(cmd.seed, o, "crystal in MHz")->required();
-  cmd.seed->add_option("--time", o.time, "wanted delay, e.g. 10ms, 250us, 0.5s")
-      ->type_name("TIME")
-      ->required();
-  cmd.seed->add_option("--loops", o.loops, "only this nesting depth: 1, 2 or 3")->type_name("N");
-
-  cmd.baud = app.add_subcommand("baud", "the reload value for a baud rate, and the nearest ones");
-  addCore(cmd.baud, o);
-  addCrystal(cmd.baud, o, "crystal in MHz")->required();
-  cmd.baud->add_option("--baud", o.baud, "the baud rate, e.g. 9600")->type_name("TEXT")->required();
-  cmd.baud->add_option("--smod", o.smod, "the SMOD bit of the window's result: 0 (default) or 1")
-      ->type_name("0|1");
-
-  cmd.table =
-      app.add_subcommand("table", "the nearest reload values for every baud rate of the list");
-  addCore(cmd.table, o);
-  addCrystal(cmd.table, o, "crystal in MHz")->required();
-
-  cmd.templ = app.add_subcommand("template", "the assembly template of the delay routine");
-  addCore(cmd.templ, o);
-  cmd.templ->add_option("--loops", o.loops, "nesting depth: 1, 2 or 3")->type_name("N")->required();
-  cmd.templ->add_option("--seed", o.seed, "put this seed (0..255) and a comment into the template")
-      ->type_name("TEXT");
-  addCrystal(cmd.templ, o, "crystal of the comment's delay (default \"12 MHz\")");
-  cmd.templ->add_flag("--crlf", o.crlf, "CR LF line breaks, as the window copies them");
-
-  for (CLI::App* sub : {cmd.delay, cmd.seed, cmd.baud, cmd.table, cmd.templ}) {
-    // Missing options are checked after parsing, so that an unknown option is
-    // the one named when both are wrong.
-    for (CLI::Option* option : sub->get_options()) {
-      if (option->get_required()) {
-        option->required(false);
-        option->description(option->get_description() + " (required)");
-        cmd.required.emplace_back(sub, option);
-      }
-    }
-    sub->add_flag("--json", o.json, "print one JSON object");
-    sub->set_help_flag("-h,--help", "print this help and exit");
-    sub->footer(std::string(kFooter));
+  for (const SubcommandEntry& entry : subcommands()) {
+    CLI::App* sub = app.add_subcommand(std::string(entry.name), std::string(entry.description));
+    std::unique_ptr<Subcommand> command = entry.make();
+    command->declare(*sub);
+    finish(*sub, parsed);
+    parsed.commands.emplace_back(sub, std::move(command));
   }
-  return cmd;
+}
+
+// "a command is needed: delay, seed, baud, table or template".
+std::string commandNeeded() {
+  std::string names;
+  const auto all = subcommands();
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    names += (i == 0 ? "" : i + 1 == all.size() ? " or " : ", ") + std::string(all[i].name);
+  }
+  return "a command is needed: " + names;
 }
 
 std::string helpHint(const CLI::App& app) {
@@ -619,9 +84,9 @@ std::string helpHint(const CLI::App& app) {
   return "; see '" + std::string(kProgram) + command + " --help'";
 }
 
-bool isCommand(const CLI::App& app, const std::string& name) {
-  for (const CLI::App* sub : app.get_subcommands({})) {
-    if (sub->get_name() == name) {
+bool isCommand(const std::string& name) {
+  for (const SubcommandEntry& entry : subcommands()) {
+    if (entry.name == name) {
       return true;
     }
   }
@@ -633,15 +98,15 @@ int usage(std::ostream& err, const std::string& message, const std::string& hint
   return kExitUsage;
 }
 
-int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  Options o;
-  CLI::App app{"", std::string(kProgram)};
-  const Commands cmd = build(app, o);
+// Parses the arguments; the exit status when that ends the run (help,
+// version, a usage error), nothing when a subcommand is to run.
+std::optional<int> parse(CLI::App& app, const std::vector<std::string>& args, std::ostream& out,
+                         std::ostream& err) {
   const std::string mainHint = "; see '" + std::string(kProgram) + " --help'";
   if (args.empty()) {
-    return usage(err, "a command is needed: delay, seed, baud, table or template", mainHint);
+    return usage(err, commandNeeded(), mainHint);
   }
-  if (!args[0].starts_with("-") && !isCommand(app, args[0])) {
+  if (!args[0].starts_with("-") && !isCommand(args[0])) {
     return usage(err, "unknown command " + argText(args[0]), mainHint);
   }
   try {
@@ -655,78 +120,41 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     return kExitOk;
   } catch (const CLI::RequiredError& e) {
     if (app.get_subcommands().empty()) {
-      return usage(err, "a command is needed: delay, seed, baud, table or template", mainHint);
+      return usage(err, commandNeeded(), mainHint);
     }
     return usage(err, e.what(), helpHint(app));
   } catch (const CLI::ParseError& e) {
     return usage(err, e.what(), helpHint(app));
   }
+  return std::nullopt;
+}
 
-  Command c(out, err, o.json);
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  Parsed parsed;
+  CLI::App app{"", std::string(kProgram)};
+  build(app, parsed);
+  if (const std::optional<int> status = parse(app, args, out, err)) {
+    return *status;
+  }
+  Answer answer(out, err, parsed.json);
   try {
-    for (const auto& [sub, option] : cmd.required) {
+    for (const auto& [sub, option] : parsed.required) {
       if (sub->parsed() && option->count() == 0) {
         throw UsageError{option->get_name() + " is required"};
       }
     }
-    if (cmd.delay->parsed()) {
-      return runDelay(o, c);
+    for (const auto& [sub, command] : parsed.commands) {
+      if (sub->parsed()) {
+        return command->run(answer);
+      }
     }
-    if (cmd.seed->parsed()) {
-      return runSeed(o, c);
-    }
-    if (cmd.baud->parsed()) {
-      return runBaud(o, c);
-    }
-    if (cmd.table->parsed()) {
-      return runTable(o, c);
-    }
-    return runTemplate(o, c, cmd.templ->count("--seed") > 0, cmd.templ->count("--crystal") > 0);
+    return usage(err, commandNeeded(), helpHint(app));
   } catch (const UsageError& e) {
     return usage(err, e.message, helpHint(app));
   }
 }
 
 }  // namespace
-
-std::optional<double> readTime(std::string_view text) {
-  auto blank = [](char ch) { return ch == ' ' || ch == '\t'; };
-  while (!text.empty() && blank(text.front())) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && blank(text.back())) {
-    text.remove_suffix(1);
-  }
-  if (!text.empty() && text.front() == '+') {
-    text.remove_prefix(1);
-  }
-  // Digits and a point first: from_chars alone would also take "inf" and "nan".
-  if (text.empty() || !((text[0] >= '0' && text[0] <= '9') || text[0] == '.' || text[0] == '-')) {
-    return std::nullopt;
-  }
-  double value = 0.0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc()) {
-    return std::nullopt;
-  }
-  std::string_view unit = text.substr(static_cast<std::size_t>(end - text.data()));
-  while (!unit.empty() && blank(unit.front())) {
-    unit.remove_prefix(1);
-  }
-  double scale = 1.0;
-  if (unit == "ms") {
-    scale = 1e3;
-  } else if (unit == "s") {
-    scale = 1e6;
-  } else if (!unit.empty() && unit != "us") {
-    return std::nullopt;
-  }
-  const double us = value * scale;
-  if (!std::isfinite(us)) {
-    return std::nullopt;
-  }
-  return us;
-}
 
 int runCalc(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   try {

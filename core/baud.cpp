@@ -11,7 +11,7 @@ namespace delaysub::core {
 namespace {
 
 using detail::Steps;
-using Text = Result<std::optional<std::string>>;
+using Text = Result<std::string>;
 
 Text shows(std::string text) {
   return Text::success(std::move(text));
@@ -22,9 +22,6 @@ Text failure(RunError e) {
 
 // 10^3: the baud rate is taken in thousands, the crystal in MHz.
 constexpr double kThousand = 1000.0;
-
-// The largest reload value the AVR UBRR register holds (12 bits).
-constexpr std::int32_t kUbrrMax = 4095;
 
 // The baud rate in thousands, rounded to single (guarded).
 Result<float> baudInThousands(std::string_view baudText) {
@@ -58,7 +55,7 @@ Text th1Result(float Fosc, std::string_view baudText, bool smod0Selected) {
   }
   // Only a whole value that fits the 8-bit register is a reload value.
   const double whole = static_cast<double>(v.value);
-  if (std::floor(whole) != whole || whole < 0.0 || whole > 255.0) {
+  if (std::floor(whole) != whole || whole < 0.0 || whole > kByteMax) {
     return shows(std::string(kNotAchievable));
   }
   return shows(th1Text(static_cast<std::int32_t>(whole)));
@@ -109,17 +106,23 @@ std::string ubrrText(std::int32_t ubrr) {
   return text;
 }
 
+Result<std::string> reloadText(Core core, float Fosc, std::string_view baudText,
+                               bool smod0Selected) {
+  return isAvr(core) ? ubrrResult(Fosc, baudText) : th1Result(Fosc, baudText, smod0Selected);
+}
+
 Result<std::optional<std::string>> BPS_TEXT(const std::int16_t& cpu_type, float Fosc,
                                             std::string_view baudText, bool smod0Selected) {
-  switch (cpu_type) {
-    case 0:
-    case 2:
-      return th1Result(Fosc, baudText, smod0Selected);
-    case 1:
-      return ubrrResult(Fosc, baudText);
-    default:
-      return Text::success(std::nullopt);
+  using Shown = Result<std::optional<std::string>>;
+  const std::optional<Core> core = coreOf(cpu_type);
+  if (!core) {
+    return Shown::success(std::nullopt);
   }
+  Text text = reloadText(*core, Fosc, baudText, smod0Selected);
+  if (!text.ok()) {
+    return Shown::failure(text.error);
+  }
+  return Shown::success(std::move(text.value));
 }
 
 }  // namespace delaysub::core

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/domain.h"
 #include "core/result.h"
 
 namespace delaysub::core {
@@ -21,6 +22,10 @@ namespace delaysub::core {
 // Errors: DivisionByZero / Overflow from the guarded floating steps (an empty
 // or zero baud text, for example), Overflow when the AVR value is outside the
 // 32-bit range.
+// The largest reload value the AVR UBRR register holds (12 bits); TH1 holds
+// a byte (kByteMax).
+inline constexpr std::int32_t kUbrrMax = 4095;
+
 // The result box's text of a whole reload value: "TH1 = 0F9H" (TH1 in
 // 0..255), "UBRR = 67H" (at least two hex digits).
 std::string th1Text(std::int32_t th1);
@@ -28,5 +33,8 @@ std::string ubrrText(std::int32_t ubrr);
 
 Result<std::optional<std::string>> BPS_TEXT(const std::int16_t& cpu_type, float Fosc,
                                             std::string_view baudText, bool smod0Selected);
+// The same for a core: always a text, or an error.
+Result<std::string> reloadText(Core core, float Fosc, std::string_view baudText,
+                               bool smod0Selected);
 
 }  // namespace delaysub::core

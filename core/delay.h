@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "core/domain.h"
 #include "core/result.h"
 
 namespace delaysub::core {
@@ -15,5 +16,15 @@ namespace delaysub::core {
 // gives 0 without looking at X or Fosc. X is only read.
 Result<double> CALC_T(const std::int32_t& X, std::int16_t loop_type, float Fosc);
 Result<double> W77E_T(const std::int32_t& X, std::int16_t loop_type, float Fosc);
+
+// The same for a core: W77E58 by W77E_T's routines, MCS-51 and AVR by
+// CALC_T's (the window times AVR delays with the 12-clock routines).
+Result<double> delayTime(Core core, Nesting nesting, std::int32_t X, float Fosc);
+
+// The delay of seed X in whole microseconds, as the window keeps it in T:
+// the delay time, then the rounding conversion to 32 bits.
+Result<std::int32_t> delayOf(Core core, Nesting nesting, float Fosc, std::int32_t X);
+// The same for a delay time already computed.
+Result<std::int32_t> wholeDelay(const Result<double>& time);
 
 }  // namespace delaysub::core

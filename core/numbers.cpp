@@ -241,20 +241,12 @@ std::string hexText(std::int32_t v) {
   return s;
 }
 
-Result<std::string> hexTextOfSingle(float v) {
-  const Result<std::int32_t> i = roundToInt32(static_cast<double>(v));
-  if (!i.ok()) {
-    return Result<std::string>::failure(i.error);
-  }
-  return Result<std::string>::success(hexText(i.value));
-}
-
 Result<std::uint8_t> toByte(double v) {
   if (std::isnan(v)) {
     return Result<std::uint8_t>::failure(RunError::Overflow);
   }
   const double r = roundHalfEven(v);
-  if (r < 0.0 || r > 255.0) {
+  if (r < 0.0 || r > kByteMax) {
     return Result<std::uint8_t>::failure(RunError::Overflow);
   }
   return Result<std::uint8_t>::success(static_cast<std::uint8_t>(r));

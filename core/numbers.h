@@ -40,9 +40,8 @@ std::string decimalText(double v);
 // Hexadecimal text of a 32-bit integer: upper case, no leading zeros, eight
 // digits of the two's complement for negatives.
 std::string hexText(std::int32_t v);
-// Hexadecimal text of a single: rounded to a 32-bit integer first (Overflow
-// outside the range), then as above.
-Result<std::string> hexTextOfSingle(float v);
+// The range of a byte: the 8051's TH1 and the delay routine's BYT_DLY.
+inline constexpr std::int32_t kByteMax = 255;
 
 // Byte conversion: nearest whole number, ties to even; Overflow outside 0..255.
 Result<std::uint8_t> toByte(double v);

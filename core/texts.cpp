@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 
 namespace delaysub::core {
 
@@ -14,17 +15,22 @@ struct ByCore {
   std::string_view w77e58;
 };
 
-std::string_view pick(const ByCore& texts, std::int16_t cpu_type) {
-  switch (cpu_type) {
-    case 0:
+std::string_view pick(const ByCore& texts, Core core) {
+  switch (core) {
+    case Core::Mcs51:
       return texts.mcs51;
-    case 1:
+    case Core::Avr:
       return texts.avr;
-    case 2:
-      return texts.w77e58;
-    default:
-      return {};
+    case Core::W77e58:
+      break;
   }
+  return texts.w77e58;
+}
+
+// The entry points take any cpu_type: another code gives the empty text.
+std::string_view pickByCode(const ByCore& texts, std::int16_t cpu_type) {
+  const std::optional<Core> core = coreOf(cpu_type);
+  return core ? pick(texts, *core) : std::string_view();
 }
 
 // Timing formulas by nesting depth.
@@ -92,32 +98,65 @@ constexpr char kDelay3[] =
     "        RET";
 
 template <const auto& Routine>
-std::string_view routineTemplate(std::int16_t cpu_type) {
+const ByCore& routineTemplates() {
   static constexpr auto kMcs51 = join("\r\n", kWaitMcs51, Routine);
   static constexpr auto kW77e58 = join("\r\n", kWaitW77e58, Routine);
-  return pick(ByCore{kMcs51.view(), kMcs51.view(), kW77e58.view()}, cpu_type);
+  static constexpr ByCore kByCore{kMcs51.view(), kMcs51.view(), kW77e58.view()};
+  return kByCore;
+}
+
+const ByCore& formulas(Nesting nesting) {
+  switch (nesting) {
+    case Nesting::Single:
+      return kForm1;
+    case Nesting::Double:
+      return kForm2;
+    case Nesting::Triple:
+      break;
+  }
+  return kForm3;
+}
+
+const ByCore& templates(Nesting nesting) {
+  switch (nesting) {
+    case Nesting::Single:
+      return routineTemplates<kDelay1>();
+    case Nesting::Double:
+      return routineTemplates<kDelay2>();
+    case Nesting::Triple:
+      break;
+  }
+  return routineTemplates<kDelay3>();
 }
 
 }  // namespace
 
 std::string_view FORM1(const std::int16_t& cpu_type) {
-  return pick(kForm1, cpu_type);
+  return pickByCode(kForm1, cpu_type);
 }
 std::string_view FORM2(const std::int16_t& cpu_type) {
-  return pick(kForm2, cpu_type);
+  return pickByCode(kForm2, cpu_type);
 }
 std::string_view FORM3(const std::int16_t& cpu_type) {
-  return pick(kForm3, cpu_type);
+  return pickByCode(kForm3, cpu_type);
 }
 
 std::string_view PRG1(const std::int16_t& cpu_type) {
-  return routineTemplate<kDelay1>(cpu_type);
+  return pickByCode(routineTemplates<kDelay1>(), cpu_type);
 }
 std::string_view PRG2(const std::int16_t& cpu_type) {
-  return routineTemplate<kDelay2>(cpu_type);
+  return pickByCode(routineTemplates<kDelay2>(), cpu_type);
 }
 std::string_view PRG3(const std::int16_t& cpu_type) {
-  return routineTemplate<kDelay3>(cpu_type);
+  return pickByCode(routineTemplates<kDelay3>(), cpu_type);
+}
+
+std::string_view formulaOf(Core core, Nesting nesting) {
+  return pick(formulas(nesting), core);
+}
+
+std::string_view templateOf(Core core, Nesting nesting) {
+  return pick(templates(nesting), core);
 }
 
 }  // namespace delaysub::core

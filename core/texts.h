@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/domain.h"
+
 namespace delaysub::core {
 
 inline constexpr std::string_view kNotAchievable = "不可实现";
@@ -23,5 +25,10 @@ std::string_view FORM3(const std::int16_t& cpu_type);
 std::string_view PRG1(const std::int16_t& cpu_type);
 std::string_view PRG2(const std::int16_t& cpu_type);
 std::string_view PRG3(const std::int16_t& cpu_type);
+
+// The formula text (FORM1..FORM3) and the template (PRG1..PRG3) of a core and
+// nesting depth.
+std::string_view formulaOf(Core core, Nesting nesting);
+std::string_view templateOf(Core core, Nesting nesting);
 
 }  // namespace delaysub::core

@@ -294,21 +294,6 @@ void checkIntegerTexts(std::int32_t x) {
   checkMillisecondText(x);
 }
 
-// The nearest whole number (ties to even) in 32-bit two's complement.
-void checkHexOfSingle(float f) {
-  const Result<std::string> h = hexTextOfSingle(f);
-  checkStatus(h);
-  const double nearest = std::nearbyint(static_cast<double>(f));
-  if (!(nearest >= -2147483648.0 && nearest <= 2147483647.0)) {
-    check(h.error == RunError::Overflow);
-    return;
-  }
-  check(h.ok() && isUpperHex(h.value) && h.value.size() <= 8);
-  check(h.value.size() == 1 || h.value[0] != '0');
-  const auto bits = static_cast<std::uint32_t>(std::strtoul(h.value.c_str(), nullptr, 16));
-  check(bits == static_cast<std::uint32_t>(static_cast<std::int64_t>(nearest)));
-}
-
 // The range of X that passes every integer step, by operation and nesting.
 bool inRange(bool w77e, std::int16_t loop_type, std::int32_t X) {
   static constexpr std::int32_t kLow[2][3] = {{-89478487, -13380, -1024},
@@ -483,8 +468,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkConversions(v);
   }
   checkIntegerTexts(rawX);
-  checkHexOfSingle(Fosc);
-  checkHexOfSingle(rawFosc);
 
   for (float f : {Fosc, rawFosc}) {
     if (X.ok()) {

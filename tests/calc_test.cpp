@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "calc/calc.h"
-#include "core/design.h"
+#include "core/domain.h"
 #include "core/lists.h"
 #include "core/result.h"
+#include "design/seed.h"
 #include "form_test_support.h"
 #include "window/form.h"
 #include "window/hints.h"
@@ -19,6 +20,11 @@ namespace delaysub::calc {
 namespace {
 
 using Json = nlohmann::json;
+
+// What the command line says about AVR delays.
+constexpr std::string_view kAvrNoteText =
+    "the delay is the MCS-51 routine's count, as the window computes it for AVR; "
+    "the formula is shown as the window shows it";
 
 struct Answer {
   int status;
@@ -225,6 +231,60 @@ TEST(BadArguments, RunTimeErrorsAlsoGoToTheJson) {
   EXPECT_EQ(r.json()["seed_hex"], "400");  // the window has stored and shown the seed
 }
 
+// AVR delays are the MCS-51 routine's counts beside AVR's own formula text,
+// as the window shows them; the command line says so, and only for AVR.
+TEST(AvrNote, DelayAndSeedSayWhatTheDelayIs) {
+  struct Case {
+    std::vector<std::string> args;
+    bool noted;
+  };
+  const std::vector<std::string> delay = {"delay", "--loops", "1",  "--crystal",
+                                          "12MHz", "--seed",  "100"};
+  const std::vector<std::string> seed = {"seed", "--crystal", "12MHz", "--time", "10ms"};
+  const std::vector<std::string> unreachable = {"seed", "--crystal", "12MHz", "--time",
+                                                "1s",   "--loops",   "1"};
+  const auto with = [](std::vector<std::string> args, const char* core) {
+    args.insert(args.begin() + 1, {"--core", core});
+    return args;
+  };
+  const Case cases[] = {
+      {with(delay, "avr"), true},
+      {with(seed, "avr"), true},
+      {with(unreachable, "avr"), true},
+      {with(delay, "mcs51"), false},
+      {with(seed, "w77e58"), false},
+      {with({"template", "--loops", "1"}, "avr"), false},
+      {with({"baud", "--crystal", "16MHz", "--baud", "9600"}, "avr"), false},
+  };
+  const std::string line = std::string("note     ") + std::string(kAvrNoteText) + "\n";
+  for (const Case& c : cases) {
+    const Answer text = calc(c.args);
+    EXPECT_EQ(text.out.find(line) != std::string::npos, c.noted) << joined(c.args);
+    std::vector<std::string> args = c.args;
+    args.push_back("--json");
+    const Json j = calc(args).json();
+    EXPECT_EQ(j.contains("note"), c.noted) << joined(c.args);
+    if (c.noted) {
+      EXPECT_EQ(j["note"], kAvrNoteText);
+    }
+  }
+}
+
+TEST(AvrNote, NumbersStayAsTheWindowShowsThem) {
+  const Answer r = calc(
+      {"delay", "--core", "avr", "--loops", "1", "--crystal", "12MHz", "--seed", "100", "--json"});
+  ASSERT_EQ(r.status, kExitOk);
+  EXPECT_EQ(r.json()["delay_text"], "204");
+  EXPECT_EQ(r.json()["formula"], "T=1.5*X*X+7.5*X+7");
+  // The same seeds as for MCS-51.
+  const Answer avr =
+      calc({"seed", "--core", "avr", "--crystal", "12MHz", "--time", "10ms", "--json"});
+  const Answer mcs51 =
+      calc({"seed", "--core", "mcs51", "--crystal", "12MHz", "--time", "10ms", "--json"});
+  EXPECT_EQ(avr.json()["solutions"], mcs51.json()["solutions"]);
+  EXPECT_EQ(avr.json()["best"], mcs51.json()["best"]);
+}
+
 TEST(Help, AnswersAndSucceeds) {
   for (const auto& args : {std::vector<std::string>{"--help"}, {"seed", "--help"}}) {
     const Answer r = calc(args);
@@ -312,12 +372,14 @@ TEST_P(AgreesWithTheWindow, DelaySeedFormulaAndTemplate) {
     // The window names the seeds that compute when the seed itself overflows:
     // it did not fit 32 bits, or it lies outside the range.
     std::string report = windowReport(j.at("error"));
-    const auto range = core::seedRange(in.cpu, in.loop);
-    ASSERT_TRUE(range);
-    const bool seedOutside = !j.contains("seed") || j["seed"].get<std::int64_t>() < range->first ||
-                             j["seed"].get<std::int64_t>() > range->last;
+    const auto chip = core::coreOf(in.cpu);
+    const auto nesting = core::nestingOf(in.loop);
+    ASSERT_TRUE(chip && nesting);
+    const auto range = design::seedRange(*chip, *nesting);
+    const bool seedOutside = !j.contains("seed") || j["seed"].get<std::int64_t>() < range.first ||
+                             j["seed"].get<std::int64_t>() > range.last;
     if (seedOutside && j["error"]["number"] == core::errorNumber(core::RunError::Overflow)) {
-      report += "（" + window::hints::seedRangeNote(in.cpu, in.loop) + "）";
+      report += "（" + window::hints::seedRangeNote(*chip, *nesting) + "）";
     }
     EXPECT_EQ(report, f.errorReport());
   }

@@ -220,22 +220,6 @@ TEST(HexText, UpperCaseWithoutLeadingZeros) {
   }
 }
 
-TEST(HexText, OfASingleRoundsFirst) {
-  struct Case {
-    float v;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {253.0f, "FD"}, {2.5f, "2"}, {3.5f, "4"}, {-256.0f, "FFFFFF00"}, {64.0f, "40"}};
-  for (const auto& c : cases) {
-    const auto r = hexTextOfSingle(c.v);
-    ASSERT_TRUE(r.ok()) << c.v;
-    EXPECT_EQ(r.value, c.expected) << c.v;
-  }
-  EXPECT_EQ(hexTextOfSingle(3e9f).error, RunError::Overflow);
-  EXPECT_EQ(hexTextOfSingle(-3e9f).error, RunError::Overflow);
-}
-
 TEST(ToByte, RoundsTiesToEvenWithin0To255) {
   struct Case {
     double v;

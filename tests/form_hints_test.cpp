@@ -4,8 +4,11 @@
 
 #include <string>
 
-#include "core/design.h"
+#include "core/display.h"
+#include "core/domain.h"
 #include "core/numbers.h"
+#include "core/texts.h"
+#include "design/template.h"
 #include "form_test_support.h"
 #include "window/hints.h"
 
@@ -13,6 +16,14 @@ namespace delaysub::window {
 namespace {
 
 using test_support::typeInto;
+
+// The cases name cores and nestings by the window's codes.
+core::Core cpu(std::int16_t cpu_type) {
+  return core::coreOf(cpu_type).value();
+}
+core::Nesting nesting(std::int16_t loop_type) {
+  return core::nestingOf(loop_type).value();
+}
 
 struct BaudHintCase {
   const char* name;
@@ -27,7 +38,8 @@ class BaudHint : public ::testing::TestWithParam<BaudHintCase> {};
 
 TEST_P(BaudHint, LinesOrTheReasonThereAreNone) {
   const BaudHintCase& c = GetParam();
-  EXPECT_EQ(hints::baudHint(c.cpu, core::crystalFrequency(c.crystal), c.baud, c.smod0), c.hint);
+  EXPECT_EQ(hints::baudHint(cpu(c.cpu), core::crystalFrequency(c.crystal), c.baud, c.smod0),
+            c.hint);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -63,15 +75,14 @@ INSTANTIATE_TEST_SUITE_P(
                      "运行时错误 6：溢出，算不出初装值。"},
         BaudHintCase{"HugeCrystal", 0, "1e39", "9600", true,
                      "晶振频率超出数的范围，算不出初装值。"},
-        BaudHintCase{"HugeBaud", 1, "12 MHz", "1e999", true, "波特率超出数的范围，算不出初装值。"},
-        BaudHintCase{"UnknownCore", 3, "12 MHz", "9600", true, ""}),
+        BaudHintCase{"HugeBaud", 1, "12 MHz", "1e999", true, "波特率超出数的范围，算不出初装值。"}),
     [](const auto& param) { return std::string(param.param.name); });
 
-// The texts per core and nesting are checked on the window's seed box.
-TEST(SeedHint, NoneForACoreOrNestingTheWindowLacks) {
-  EXPECT_EQ(hints::seedHint(3, 0), "");
-  EXPECT_EQ(hints::seedHint(0, 3), "");
-  EXPECT_EQ(hints::seedRangeNote(0, 3), "");
+// The texts per core and nesting are checked on the window's seed box; a
+// code the window lacks has no core or nesting (core_domain_test).
+TEST(SeedHint, RangeNoteOfTheNesting) {
+  EXPECT_EQ(hints::seedRangeNote(core::Core::W77e58, core::Nesting::Triple),
+            "三循环的种子 X 须在 -1024..1023 之内");
 }
 
 struct CopyCase {
@@ -87,13 +98,13 @@ class TemplateCopy : public ::testing::TestWithParam<CopyCase> {};
 TEST_P(TemplateCopy, EnabledForAOneByteSeedElseSaysWhy) {
   const CopyCase& c = GetParam();
   const float Fosc = core::crystalFrequency(c.crystal);
-  const hints::TemplateCopy copy =
-      hints::templateCopy(c.cpu, c.loop, Fosc, c.seed, core::templateOf(c.cpu, c.loop));
+  const hints::TemplateCopy copy = hints::templateCopy(
+      cpu(c.cpu), nesting(c.loop), Fosc, c.seed, core::templateOf(cpu(c.cpu), nesting(c.loop)));
   if (*c.caption == '\0') {
     EXPECT_TRUE(copy.enabled);
     EXPECT_EQ(copy.caption, "复制（代入 X）");
     const auto X = static_cast<std::uint8_t>(core::roundToInt32(core::readNumber(c.seed)).value);
-    EXPECT_EQ(copy.text, core::seededTemplate(c.cpu, c.loop, Fosc, X).value);
+    EXPECT_EQ(copy.text, design::seededTemplate(cpu(c.cpu), nesting(c.loop), Fosc, X).value);
   } else {
     EXPECT_FALSE(copy.enabled);
     EXPECT_EQ(copy.caption, c.caption);
@@ -116,9 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CopyCase{"SeedBeyond32Bits", 0, 0, "12 MHz", "99999999999",
                                "复制（代入 X）：种子超出 32 位整数的范围"},
                       CopyCase{"CrystalZero", 0, 0, "", "5",
-                               "复制（代入 X）：延时算不出（运行时错误 11：除数为零）"},
-                      CopyCase{"UnknownNesting", 0, 3, "12 MHz", "5",
-                               "复制（代入 X）：模板中没有 #X"}),
+                               "复制（代入 X）：延时算不出（运行时错误 11：除数为零）"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(TemplateCopyOfTheBox, TheShownTextWithTheSeedIn) {
@@ -127,7 +136,7 @@ TEST(TemplateCopyOfTheBox, TheShownTextWithTheSeedIn) {
   typeInto(f.Text1(1), "100");
   hints::TemplateCopy copy = hints::templateCopy(f);
   ASSERT_TRUE(copy.enabled);
-  EXPECT_EQ(copy.text, core::seededTemplate(0, 0, 12.0f, 100).value);
+  EXPECT_EQ(copy.text, design::seededTemplate(cpu(0), nesting(0), 12.0f, 100).value);
   EXPECT_TRUE(
       copy.text.starts_with("; BYT_DLY = 64H (100): T = 204 uS at 12 MHz, MCS-51, single loop\r\n"
                             "WAIT:    MOV     BYT_DLY,#64H\r\n"));
@@ -142,6 +151,8 @@ TEST(TemplateCopyOfTheBox, TheShownTextWithTheSeedIn) {
             "START:  MOV     BYT_DLY,#64H\r\n        SJMP    $");
   EXPECT_EQ(f.Text1(4).text(), edited);
 
+  f.Text1(4).setText("");
+  EXPECT_EQ(hints::templateCopy(f).caption, "复制（代入 X）：模板中没有 #X");
   f.Text1(4).setText("\r\nSTART:  MOV     BYT_DLY,#64H");
   copy = hints::templateCopy(f);
   EXPECT_FALSE(copy.enabled);
@@ -152,18 +163,18 @@ TEST(HintsOfTheForm, FollowTheCoreNestingCrystalAndBaud) {
   RunCounter ran;
   DelaySubForm f{&ran};
   test_support::start(f);
-  EXPECT_EQ(hints::baudHint(f), hints::baudHint(0, 12.0f, "9600", true));
-  EXPECT_EQ(hints::seedHint(f), hints::seedHint(0, 0));
+  EXPECT_EQ(hints::baudHint(f), hints::baudHint(cpu(0), 12.0f, "9600", true));
+  EXPECT_EQ(hints::seedHint(f), hints::seedHint(cpu(0), nesting(0)));
   f.Option0.select(1);
   f.Option2.select(2);
   f.Combo0.setListIndex(6);  // 16 MHz
   typeInto(f.Combo1, "115200");
   const RunCounts before = ran;
-  EXPECT_EQ(hints::baudHint(f), hints::baudHint(1, 16.0f, "115200", true));
-  EXPECT_EQ(hints::seedHint(f), hints::seedHint(1, 2));
+  EXPECT_EQ(hints::baudHint(f), hints::baudHint(cpu(1), 16.0f, "115200", true));
+  EXPECT_EQ(hints::seedHint(f), hints::seedHint(cpu(1), nesting(2)));
   f.Option0.select(0);
   f.Option1.select(1);
-  EXPECT_EQ(hints::baudHint(f), hints::baudHint(0, 16.0f, "115200", false));
+  EXPECT_EQ(hints::baudHint(f), hints::baudHint(cpu(0), 16.0f, "115200", false));
   // Reading the hints runs no handler and writes nothing.
   const RunCounts afterClicks = ran;
   const test_support::Snapshot shown = test_support::Snapshot::of(f);

@@ -17,7 +17,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "core/design.h"
+#include "design/template.h"
 #include "form_test_support.h"
 #include "window/qt_text.h"
 #include "window/qt_window.h"
@@ -318,7 +318,10 @@ class WindowHintsTest : public QObject {
     QVERIFY(at > 0);
     QVERIFY(seen.entries[at - 1].contains(QStringLiteral("Copy")));
     const QString copied = QGuiApplication::clipboard()->text();
-    QCOMPARE(copied, toQt(delaysub::core::seededTemplate(0, 0, 12.0f, 100).value));
+    QCOMPARE(copied,
+             toQt(delaysub::design::seededTemplate(delaysub::core::Core::Mcs51,
+                                                   delaysub::core::Nesting::Single, 12.0f, 100)
+                      .value));
     QVERIFY(copied.startsWith(
         QStringLiteral("; BYT_DLY = 64H (100): T = 204 uS at 12 MHz, MCS-51, single loop\r\n"
                        "WAIT:    MOV     BYT_DLY,#64H\r\n        LCALL   DELAY1\r\n")));

@@ -5,9 +5,13 @@
 #include <string_view>
 
 #include "core/baud.h"
-#include "core/design.h"
+#include "core/delay.h"
+#include "core/display.h"
+#include "core/domain.h"
 #include "core/lists.h"
 #include "core/numbers.h"
+#include "core/texts.h"
+#include "design/seed.h"
 #include "window/hints.h"
 #include "window/layout.h"
 
@@ -20,12 +24,6 @@ constexpr std::string_view kMilliseconds = core::kMillisecondsCaption;
 constexpr std::string_view kErrorSeparator = "；";
 
 constexpr int kFrameCount = 5;
-constexpr int kUnitLabel = 6;
-constexpr int kHexLabel = 9;
-constexpr int kSeedBox = 1;
-constexpr int kDelayBox = 0;
-constexpr int kFormulaBox = 3;
-constexpr int kTemplateBox = 4;
 constexpr int kFirstCrystal = 5;  // "12 MHz"
 
 std::string initialText(std::string_view name, std::int16_t index = -1) {
@@ -76,6 +74,19 @@ std::optional<int> frameNumber(std::string_view name) {
     return std::nullopt;
   }
   return digit - '0';
+}
+
+// The formula and template texts of the window's codes; "" for a code it
+// does not know.
+std::string_view formulaText(std::int16_t cpu_type, std::int16_t loop_type) {
+  const auto cpu = core::coreOf(cpu_type);
+  const auto nesting = core::nestingOf(loop_type);
+  return cpu && nesting ? core::formulaOf(*cpu, *nesting) : std::string_view();
+}
+std::string_view templateText(std::int16_t cpu_type, std::int16_t loop_type) {
+  const auto cpu = core::coreOf(cpu_type);
+  const auto nesting = core::nestingOf(loop_type);
+  return cpu && nesting ? core::templateOf(*cpu, *nesting) : std::string_view();
 }
 
 template <class Members>
@@ -296,8 +307,8 @@ RunError DelaySubForm::Option2_Click(std::int16_t index) {
   // on the last of them. Each write recomputes the delay when it changes the
   // box; a failing recomputation is reported and the template still follows
   // the choice.
-  Text1(kFormulaBox).setText(core::formulaOf(state.cpu_type, index));
-  Text1(kTemplateBox).setText(core::templateOf(state.cpu_type, index));
+  Text1(kFormulaBox).setText(formulaText(state.cpu_type, index));
+  Text1(kTemplateBox).setText(templateText(state.cpu_type, index));
   return RunError::None;
 }
 
@@ -309,12 +320,11 @@ RunError DelaySubForm::Option0_Click(std::int16_t index) {
       error != RunError::None) {
     return error;
   }
-  if (state.cpu_type == 0 || state.cpu_type == 2) {
-    frame(4).setVisible(true);
-    Label2(2).setCaption(kTh1Caption);
-  } else if (state.cpu_type == 1) {
-    frame(4).setVisible(false);
-    Label2(2).setCaption(kUbrrCaption);
+  // The SMOD frame and TH1 for the 8051 cores, UBRR without it for AVR.
+  if (const auto cpu = core::coreOf(state.cpu_type)) {
+    const bool avr = core::isAvr(*cpu);
+    frame(4).setVisible(!avr);
+    Label2(2).setCaption(avr ? kUbrrCaption : kTh1Caption);
   }
   return BPS(state.cpu_type);
 }
@@ -329,15 +339,20 @@ RunError DelaySubForm::Text1_Change(std::int16_t /*index*/) {
   state.X = seed.value;
   Label1(kHexLabel).setCaption(core::hexText(state.X));
 
-  events.ran(state.cpu_type == 2 ? "W77E_T" : "CALC_T");
-  const auto whole = core::delayOf(state.cpu_type, state.loop_type, state.Fosc, state.X);
+  const bool fourClock = core::timedCoreOf(state.cpu_type) == core::Core::W77e58;
+  events.ran(fourClock ? "W77E_T" : "CALC_T");
+  const auto whole =
+      core::wholeDelay(fourClock ? core::W77E_T(state.X, state.loop_type, state.Fosc)
+                                 : core::CALC_T(state.X, state.loop_type, state.Fosc));
   if (!whole.ok()) {
     // Only the seed's own overflow: a delay beyond 32 bits (a slow crystal)
     // or 0 / 0 comes from a seed inside the range.
-    const auto range = core::seedRange(state.cpu_type, state.loop_type);
-    if (whole.error == RunError::Overflow && range &&
-        (state.X < range->first || state.X > range->last)) {
-      noteSeedRange();
+    const auto nesting = core::nestingOf(state.loop_type);
+    if (whole.error == RunError::Overflow && nesting) {
+      const auto range = design::seedRange(core::timedCoreOf(state.cpu_type), *nesting);
+      if (state.X < range.first || state.X > range.last) {
+        noteSeedRange();
+      }
     }
     return whole.error;
   }
@@ -349,8 +364,9 @@ RunError DelaySubForm::Text1_Change(std::int16_t /*index*/) {
 void DelaySubForm::noteSeedRange() {
   // Reported with the event's errors; a handler called outside any event
   // reports nothing.
-  if (events.depth() > 0) {
-    seedNote_ = hints::seedRangeNote(state.cpu_type, state.loop_type);
+  const auto nesting = core::nestingOf(state.loop_type);
+  if (events.depth() > 0 && nesting) {
+    seedNote_ = hints::seedRangeNote(core::timedCoreOf(state.cpu_type), *nesting);
   }
 }
 

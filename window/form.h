@@ -14,6 +14,14 @@
 
 namespace delaysub::window {
 
+// The indices of the boxes and labels the handlers read and write.
+inline constexpr int kDelayBox = 0;     // Text1(0): the delay
+inline constexpr int kSeedBox = 1;      // Text1(1): the seed X
+inline constexpr int kFormulaBox = 3;   // Text1(3): the formula
+inline constexpr int kTemplateBox = 4;  // Text1(4): the template
+inline constexpr int kUnitLabel = 6;    // Label1(6): uS or mS
+inline constexpr int kHexLabel = 9;     // Label1(9): X in hexadecimal
+
 // The window's own memory, zeroed at creation.
 struct WindowState {
   std::int16_t loop_type = 0;  // 0 single, 1 double, 2 triple loop

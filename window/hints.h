@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/domain.h"
 #include "core/result.h"
 #include "window/form.h"
 
@@ -18,19 +19,18 @@ std::string runErrorText(RunError error);
 
 // The result box's hint: for each SMOD (U2X for AVR) value the nearest reload
 // value, its rate, its error and whether it lies within the tolerance, the
-// best one marked; or one sentence saying why no rate computes. "" for a
-// cpu_type the window does not know.
-std::string baudHint(std::int16_t cpu_type, float Fosc, std::string_view baudText,
-                     bool smod0Selected);
+// best one marked; or one sentence saying why no rate computes. The form's
+// hint is "" for a cpu_type the window does not know.
+std::string baudHint(core::Core core, float Fosc, std::string_view baudText, bool smod0Selected);
 std::string baudHint(const DelaySubForm& form);
 
-// "三循环的种子 X 须在 -1024..1023 之内"; "" for a loop_type the window does
-// not know.
-std::string seedRangeNote(std::int16_t cpu_type, std::int16_t loop_type);
+// "三循环的种子 X 须在 -1024..1023 之内".
+std::string seedRangeNote(core::Core core, core::Nesting nesting);
 
 // The seed box's hint: the seeds that compute for the core and nesting and
-// the one-byte counter's range.
-std::string seedHint(std::int16_t cpu_type, std::int16_t loop_type);
+// the one-byte counter's range. The form's hint is "" for a cpu_type or
+// loop_type the window does not know.
+std::string seedHint(core::Core core, core::Nesting nesting);
 std::string seedHint(const DelaySubForm& form);
 
 // The template box's menu entry that copies the template with the seed in.
@@ -42,8 +42,9 @@ struct TemplateCopy {
   std::string text;     // what it copies (CR LF line breaks), when enabled
 };
 // For the template text shown (boxText) and the seed box's text, read as the
-// window reads it.
-TemplateCopy templateCopy(std::int16_t cpu_type, std::int16_t loop_type, float Fosc,
+// window reads it. The form's entry is disabled for a cpu_type or loop_type
+// the window does not know.
+TemplateCopy templateCopy(core::Core core, core::Nesting nesting, float Fosc,
                           std::string_view seedText, std::string_view boxText);
 TemplateCopy templateCopy(const DelaySubForm& form);
 
