@@ -19,14 +19,6 @@ std::string hexDigits(std::uint32_t value, int digits) {
   return text;
 }
 
-std::string registersText(const std::vector<RegisterValue>& registers) {
-  std::string text;
-  for (const RegisterValue& r : registers) {
-    text += (text.empty() ? "" : ", ") + std::string(r.name) + " = " + valueText(r.value, 8);
-  }
-  return text;
-}
-
 std::string chipsWithTimers() {
   std::string names;
   for (const mcu::Chip& chip : mcu::chips()) {
@@ -195,6 +187,14 @@ std::vector<std::string> uartHeader(const UartRequest& r, const UartAnswer& a) {
 std::string valueText(std::uint32_t value, unsigned width) {
   const std::string digits = hexDigits(value, width > 8 ? 4 : 2);
   return (digits[0] >= 'A' ? "0" : "") + digits + "H";
+}
+
+std::string registersText(const std::vector<RegisterValue>& registers) {
+  std::string text;
+  for (const RegisterValue& r : registers) {
+    text += (text.empty() ? "" : ", ") + std::string(r.name) + " = " + valueText(r.value, 8);
+  }
+  return text;
 }
 
 std::string clockText(std::uint32_t divider) {

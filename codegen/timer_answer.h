@@ -104,6 +104,8 @@ std::variant<UartAnswer, TimerError> makeUart(const UartRequest& request);
 
 // A register value as the tables show it: "FC18H", "1AH", "1C18H".
 std::string valueText(std::uint32_t value, unsigned width);
+// "TH0 = 0FCH, TL0 = 18H": the bytes of a reload.
+std::string registersText(const std::vector<RegisterValue>& registers);
 // "Fosc/12": a timer clock.
 std::string clockText(std::uint32_t divider);
 
