@@ -201,7 +201,9 @@ std::string clockText(std::uint32_t divider) {
   return divider == 1 ? "Fosc" : "Fosc/" + std::to_string(divider);
 }
 
-std::variant<TimerAnswer, TimerError> makeTimer(const TimerRequest& r) {
+namespace {
+
+std::variant<TimerAnswer, TimerError> timerAnswer(const TimerRequest& r) {
   const auto found = timerSetOf(r.chip);
   if (const auto* e = std::get_if<TimerError>(&found)) {
     return *e;
@@ -215,11 +217,7 @@ std::variant<TimerAnswer, TimerError> makeTimer(const TimerRequest& r) {
   a.crystalHz = r.crystalHz;
   a.periodUs = r.periodUs;
   a.language = r.language;
-  try {
-    a.plan = planTimer(set, r.crystalHz, r.periodUs, r.filter);
-  } catch (const std::overflow_error&) {
-    return tooLarge("the period times the crystal");
-  }
+  a.plan = planTimer(set, r.crystalHz, r.periodUs, r.filter);
   if (!a.plan.best) {
     return TimerError{TimerError::Kind::OutOfRange,
                       outOfReach(*r.chip, a.plan, r.crystalHz, r.periodUs)};
@@ -236,7 +234,7 @@ std::variant<TimerAnswer, TimerError> makeTimer(const TimerRequest& r) {
   return a;
 }
 
-std::variant<UartAnswer, TimerError> makeUart(const UartRequest& r) {
+std::variant<UartAnswer, TimerError> uartAnswer(const UartRequest& r) {
   const auto found = timerSetOf(r.chip);
   if (const auto* e = std::get_if<TimerError>(&found)) {
     return *e;
@@ -252,11 +250,7 @@ std::variant<UartAnswer, TimerError> makeUart(const UartRequest& r) {
   a.crystalHz = r.crystalHz;
   a.baud = r.baud;
   a.language = r.language;
-  try {
-    a.plan = planUart(set, r.crystalHz, r.baud, r.timer);
-  } catch (const std::overflow_error&) {
-    return tooLarge("the baud rate or the crystal");
-  }
+  a.plan = planUart(set, r.crystalHz, r.baud, r.timer);
   if (!a.plan.best) {
     return TimerError{TimerError::Kind::OutOfRange,
                       uartOutOfReach(*r.chip, a.plan, r.crystalHz, r.baud)};
@@ -266,6 +260,24 @@ std::variant<UartAnswer, TimerError> makeUart(const UartRequest& r) {
   a.init = uartCode(set, *o.source, *o.clock, o.count.reload);
   a.code = writeInitCode(a.init, r.language, uartHeader(r, a));
   return a;
+}
+
+}  // namespace
+
+std::variant<TimerAnswer, TimerError> makeTimer(const TimerRequest& request) {
+  try {
+    return timerAnswer(request);
+  } catch (const std::overflow_error&) {
+    return tooLarge("the period times the crystal");
+  }
+}
+
+std::variant<UartAnswer, TimerError> makeUart(const UartRequest& request) {
+  try {
+    return uartAnswer(request);
+  } catch (const std::overflow_error&) {
+    return tooLarge("the baud rate or the crystal");
+  }
 }
 
 }  // namespace delaysub::codegen

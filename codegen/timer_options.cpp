@@ -136,11 +136,20 @@ namespace {
 
 // value / 10^power in decimals, trailing zeros dropped, and its unit.
 std::string scaledText(const Ratio& value, std::uint64_t power, int places, std::string_view unit) {
-  return decimalText(exactly(dividedBy(value, Ratio::whole(power))), places) + " " +
+  return visibleText(exactly(dividedBy(value, Ratio::whole(power))), places) + " " +
          std::string(unit);
 }
 
 }  // namespace
+
+std::string visibleText(const Ratio& r, int places) {
+  constexpr int kMostPlaces = 15;
+  std::string text = decimalText(r, places);
+  while (text == "0" && r.num != 0 && places < kMostPlaces) {
+    text = decimalText(r, ++places);
+  }
+  return text;
+}
 
 std::string crystalText(const Ratio& hz) {
   if (compare(hz, Ratio::whole(1'000'000)) >= 0) {

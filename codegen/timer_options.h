@@ -67,6 +67,8 @@ std::optional<std::string> filterProblem(const mcu::Chip& chip, const mcu::Timer
 std::string outOfReach(const mcu::Chip& chip, const TimerPlan& plan, const Ratio& crystalHz,
                        const Ratio& periodUs);
 
+// r to `places` decimals, or to as many more (up to 15) as show it is not 0.
+std::string visibleText(const Ratio& r, int places);
 // "12 MHz", "11.0592 MHz", "32.768 kHz": a crystal as a user writes it.
 std::string crystalText(const Ratio& hz);
 // "250 us", "65.536 ms", "1.5 s": a period, trimmed to the nanosecond.

@@ -20,7 +20,7 @@ bool better(const UartOption& a, const UartOption& b) {
 }
 
 std::string rateText(const Ratio& baud) {
-  return decimalText(baud, 2) + " baud";
+  return visibleText(baud, 2) + " baud";
 }
 
 }  // namespace
