@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "calc/args.h"
+#include "codegen/delay.h"
 #include "codegen/timer_options.h"
 
 namespace delaysub::calc {
@@ -25,6 +26,13 @@ Json registersJson(const std::vector<codegen::RegisterValue>& registers) {
     bytes[std::string(r.name)] = r.value;
   }
   return bytes;
+}
+
+int withCode(Answer& a, codegen::Language language, const std::string& code) {
+  a.json["language"] = std::string(codegen::languageName(language));
+  a.json["code"] = code;
+  a.text += "\n" + code;
+  return a.done();
 }
 
 int failure(Answer& a, const codegen::TimerError& e, const std::function<void()>& list) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,22 @@ void describeChip(Answer& a, const mcu::Chip& chip, const codegen::Ratio& crysta
 double signedDouble(const codegen::Difference& d);
 // {"TH0": 252, "TL0": 24}.
 Json registersJson(const std::vector<codegen::RegisterValue>& registers);
+// The choices as "options" and their table under header, the best marked and
+// as "best" (an index, or null).
+template <typename Option, typename Line, typename ToJson>
+void listChoices(Answer& a, const char* header, const std::vector<Option>& options,
+                 std::optional<std::size_t> best, Line line, ToJson toJson) {
+  Json list = Json::array();
+  a.text += std::string("\n") + header + "\n";
+  for (std::size_t i = 0; i < options.size(); ++i) {
+    list.push_back(toJson(options[i]));
+    a.text += line(options[i], best == i) + "\n";
+  }
+  a.json["options"] = list;
+  a.json["best"] = best ? Json(*best) : Json(nullptr);
+}
+// The code in its language, after the table: exit status 0.
+int withCode(Answer& a, codegen::Language language, const std::string& code);
 // A timer or serial-port answer that failed: a choice the chip lacks is a
 // usage error naming its option (thrown); otherwise the choices (list adds
 // them), "error" in the JSON, the line on standard error, exit status 1.

@@ -6,7 +6,6 @@
 #include "calc/chip_args.h"
 #include "calc/code_output.h"
 #include "calc/subcommand.h"
-#include "codegen/delay.h"
 #include "codegen/timer_answer.h"
 
 namespace delaysub::calc {
@@ -85,10 +84,7 @@ class Timer : public Subcommand {
       a.json["isr_reload"] = t.isrReload->reload;
       a.json["isr_note"] = t.isrReload->note;
     }
-    a.json["language"] = std::string(languageName(r.language));
-    a.json["code"] = t.code;
-    a.text += "\n" + t.code;
-    return a.done();
+    return withCode(a, r.language, t.code);
   }
 
  private:
@@ -98,14 +94,8 @@ class Timer : public Subcommand {
   }
 
   static void listOptions(Answer& a, const TimerPlan& plan, std::optional<std::size_t> best) {
-    Json list = Json::array();
-    a.text += "\ntimer mode clock     count          actual     error  auto  registers\n";
-    for (std::size_t i = 0; i < plan.options.size(); ++i) {
-      list.push_back(optionJson(plan.options[i]));
-      a.text += optionLine(plan.options[i], best == i) + "\n";
-    }
-    a.json["options"] = list;
-    a.json["best"] = best ? Json(*best) : Json(nullptr);
+    listChoices(a, "timer mode clock     count          actual     error  auto  registers",
+                plan.options, best, optionLine, optionJson);
   }
 
   std::string chip_, crystal_, period_, timer_, mode_, clock_, lang_;

@@ -6,7 +6,6 @@
 #include "calc/chip_args.h"
 #include "calc/code_output.h"
 #include "calc/subcommand.h"
-#include "codegen/delay.h"
 #include "codegen/timer_answer.h"
 
 namespace delaysub::calc {
@@ -74,10 +73,7 @@ class Uart : public Subcommand {
     }
     const UartAnswer& u = std::get<UartAnswer>(outcome);
     listOptions(a, u.plan, u.best);
-    a.json["language"] = std::string(languageName(r.language));
-    a.json["code"] = u.code;
-    a.text += "\n" + u.code;
-    return a.done();
+    return withCode(a, r.language, u.code);
   }
 
  private:
@@ -87,14 +83,8 @@ class Uart : public Subcommand {
   }
 
   static void listOptions(Answer& a, const UartPlan& plan, std::optional<std::size_t> best) {
-    Json list = Json::array();
-    a.text += "\ntimer mode clock    SMOD          actual     error  within registers\n";
-    for (std::size_t i = 0; i < plan.options.size(); ++i) {
-      list.push_back(optionJson(plan.options[i]));
-      a.text += optionLine(plan.options[i], best == i) + "\n";
-    }
-    a.json["options"] = list;
-    a.json["best"] = best ? Json(*best) : Json(nullptr);
+    listChoices(a, "timer mode clock    SMOD          actual     error  within registers",
+                plan.options, best, optionLine, optionJson);
   }
 
   std::string chip_, crystal_, baud_, timer_, lang_;
