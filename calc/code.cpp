@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "calc/args.h"
+#include "calc/chip_args.h"
 #include "calc/subcommand.h"
 #include "codegen/delay.h"
 
@@ -19,30 +20,6 @@ using codegen::Ratio;
 // Decimal places of the fractional figures, in the text and in the JSON.
 constexpr int kDecimals = 6;
 
-const mcu::Chip& chipOf(const std::string& text) {
-  if (const mcu::Chip* chip = mcu::findChip(text)) {
-    return *chip;
-  }
-  std::string names;
-  const auto all = mcu::chips();
-  for (std::size_t i = 0; i < all.size(); ++i) {
-    names += (i == 0 ? "" : i + 1 == all.size() ? " or " : ", ") + std::string(all[i].name);
-  }
-  throw UsageError{"--chip: " + argText(text) + " is no chip; use " + names};
-}
-
-// A quantity's reading, or a usage error naming the option: what the text
-// is not, and how to write one where it is no number at all.
-Ratio quantityOf(const codegen::Reading& r, const char* option, const std::string& text,
-                 const char* what) {
-  if (r.value) {
-    return *r.value;
-  }
-  const bool unreadable = r.problem == "is no number" || r.problem == "has no known unit";
-  throw UsageError{std::string(option) + ": " + argText(text) + " " +
-                   (unreadable ? std::string(what) : r.problem)};
-}
-
 codegen::Rounding roundingOf(const std::string& text) {
   for (const auto r :
        {codegen::Rounding::Nearest, codegen::Rounding::Up, codegen::Rounding::Down}) {
@@ -51,15 +28,6 @@ codegen::Rounding roundingOf(const std::string& text) {
     }
   }
   throw UsageError{"--round: " + argText(text) + " is no rounding; use nearest, up or down"};
-}
-
-codegen::Language languageOf(const std::string& text) {
-  for (const auto l : {codegen::Language::Asm, codegen::Language::Sdas, codegen::Language::C}) {
-    if (text == codegen::languageName(l)) {
-      return l;
-    }
-  }
-  throw UsageError{"--lang: " + argText(text) + " is no language; use asm, sdas or c"};
 }
 
 // A JSON number: an integer where the value is whole, else the value
@@ -141,19 +109,14 @@ class Code : public Subcommand {
         "(--inline: from its first clock to its last); 'delaysub-calc chips' lists the chips.\n"
         "Exit status: 0 done; 1 the time lies outside the chip's routines at that crystal\n"
         "(both limits named) or the chip lacks a timing the routine needs; 2 a usage error.");
-    sub.add_option("--chip", chip_, "the chip, e.g. 8051, stc15 (see 'delaysub-calc chips')")
-        ->type_name("NAME")
-        ->required();
-    sub.add_option("--crystal", crystal_, "crystal in MHz, or with a unit: 11.0592MHz, 32768Hz")
-        ->type_name("TEXT")
-        ->required();
+    addChip(sub, chip_)->required();
+    addExactCrystal(sub, crystal_)->required();
     sub.add_option("--time", time_, "wanted delay, e.g. 10ms, 250us, 1.5ms")
         ->type_name("TIME")
         ->required();
     sub.add_option("--round", round_, "nearest (default; ties up), up (at least) or down")
         ->type_name("nearest|up|down");
-    sub.add_option("--lang", lang_, "asm (A51, default), sdas (SDCC assembler) or c")
-        ->type_name("asm|sdas|c");
+    addLanguage(sub, lang_);
     sub.add_flag("--inline", inline_, "code to place in line: no call, no return");
     sub.add_flag("--save", save_, "push and pop the registers it uses (register bank 0)");
     nameOption_ =
@@ -164,13 +127,10 @@ class Code : public Subcommand {
   int run(Answer& a) override {
     codegen::DelayRequest r;
     r.chip = &chipOf(chip_);
-    r.crystalHz = quantityOf(codegen::readFrequency(crystal_), "--crystal", crystal_,
-                             "is no frequency; use a number of MHz with an optional unit MHz, "
-                             "kHz or Hz");
-    r.timeUs = quantityOf(codegen::readTime(time_), "--time", time_,
-                          "is no time; use a number with an optional unit us, ms or s");
+    r.crystalHz = crystalHzOf(crystal_);
+    r.timeUs = timeUsOf("--time", time_);
     r.rounding = round_.empty() ? codegen::Rounding::Nearest : roundingOf(round_);
-    r.language = lang_.empty() ? codegen::Language::Asm : languageOf(lang_);
+    r.language = languageOf(lang_);
     r.inlineCode = inline_;
     r.save = save_;
     if (nameOption_->count() > 0) {

@@ -40,5 +40,7 @@ std::unique_ptr<Subcommand> makeChips();
 std::unique_ptr<Subcommand> makeBaud();
 std::unique_ptr<Subcommand> makeTable();
 std::unique_ptr<Subcommand> makeTemplate();
+std::unique_ptr<Subcommand> makeTimer();
+std::unique_ptr<Subcommand> makeUart();
 
 }  // namespace delaysub::calc

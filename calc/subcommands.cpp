@@ -24,6 +24,10 @@ constexpr std::array kSubcommands = {
     SubcommandEntry{"table", "the nearest reload values for every baud rate of the list",
                     &makeTable},
     SubcommandEntry{"template", "the assembly template of the delay routine", &makeTemplate},
+    SubcommandEntry{"timer", "timer reloads for a period on a chip, and the set-up code",
+                    &makeTimer},
+    SubcommandEntry{"uart", "serial-port reloads for a baud rate on a chip, and the set-up code",
+                    &makeUart},
 };
 
 std::span<const SubcommandEntry> subcommands() {
