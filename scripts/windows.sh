@@ -6,7 +6,8 @@
 #   scripts/windows.sh test    builds them and everything else of the preset
 #                              and runs its tests under wine (ctest --preset
 #                              windows): the test programs, delaysub-calc.exe
-#                              against the Linux build, the zip's contents
+#                              against the Linux build, the window driven on
+#                              Xvfb, the zip's contents
 # Installs the Debian packages it needs when they are missing. The tests run
 # in a wine prefix of their own, build-windows/wine; ~/.wine stays untouched.
 set -euo pipefail
@@ -19,7 +20,8 @@ jobs=$(nproc)
 packages=(
   cmake make g++-mingw-w64-x86-64-posix
   googletest libcli11-dev nlohmann-json3-dev
-  wine wine64 fonts-wqy-zenhei
+  wine wine64 fonts-wine fonts-wqy-zenhei python3-fonttools
+  xvfb xdotool imagemagick
 )
 "$here/scripts/install_missing.sh" "${packages[@]}"
 

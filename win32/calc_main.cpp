@@ -11,6 +11,7 @@
 
 #include "calc/calc.h"
 #include "win32/console.h"
+#include "win32/text.h"
 
 int wmain(int argc, wchar_t* argv[]) {
   using delaysub::win32::StandardSink;

@@ -16,17 +16,10 @@
 #include <streambuf>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "win32/text.h"
 
 namespace delaysub::win32 {
-
-// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
-std::string toUtf8(std::wstring_view text);
-// UTF-8 to UTF-16; bytes that form no character become U+FFFD.
-std::wstring toUtf16(std::string_view text);
-
-// The arguments after the program's name, in UTF-8.
-std::vector<std::string> utf8Arguments(int argc, const wchar_t* const argv[]);
 
 // Where an output stream's text goes: bytes to a pipe or a file, UTF-16 to
 // a console. A write returns false when it failed.

@@ -2,12 +2,13 @@
 # Checks the Windows zip: it holds exactly the expected files; its texts have
 # CR LF line breaks and nothing left of their templates; every program needs
 # no DLL beyond those that Windows itself has (no libstdc++, libgcc or
-# winpthread beside it).
-#   check_zip.sh ZIP OBJDUMP FILE...
+# winpthread beside it) and carries the icon, a manifest and its version.
+#   check_zip.sh ZIP OBJDUMP WINDRES FILE...
 set -euo pipefail
 zip=$1
 objdump=$2
-shift 2
+windres=$3
+shift 3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
@@ -37,6 +38,11 @@ for f in "$@"; do
     [ -n "$dlls" ] || fail "$f: no imports found"
     bad=$(grep -Ev "$system_dlls" <<<"$dlls" || true)
     [ -z "$bad" ] || fail "$f: needs DLLs that Windows does not have: $bad"
+    resources=$("$windres" -i "$path" -O rc 2>/dev/null)
+    for kind in 'RT_GROUP_ICON' 'RT_MANIFEST\|^1 24 ' 'VERSIONINFO'; do
+      grep -q "$kind" <<<"$resources" || fail "$f: no $kind resource"
+    done
+    grep -q "OriginalFilename\", \"$f\"" <<<"$resources" || fail "$f: its version names another file"
     ;;
   esac
 done

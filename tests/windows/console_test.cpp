@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "win32/console.h"
+#include "win32/text.h"
 
 namespace {
 
