@@ -117,7 +117,10 @@ ControlStyle styleOf(const ControlSpec& row, bool firstOfGroup) {
     case Kind::Frame:  // drawn by the window: drawFrame
       return {L"STATIC", common | SS_OWNERDRAW | WS_CLIPSIBLINGS};
     case Kind::OptionButton:
-      return {L"BUTTON", common | BS_RADIOBUTTON | BS_NOTIFY | WS_TABSTOP};
+      // Automatic, so that the arrow keys select as they move, as the
+      // dialog manager does it for these; the form's control still decides
+      // what shows checked.
+      return {L"BUTTON", common | BS_AUTORADIOBUTTON | BS_NOTIFY | WS_TABSTOP};
     case Kind::ComboBox:
       return {L"COMBOBOX", common | CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP};
     case Kind::TextBox: {

@@ -77,11 +77,11 @@ void retype(Box& box, const std::string& text) {
 void apply(DelaySubForm& form, const Step& step) {
   using namespace window;
   if (step.action != "click" && step.action != "dblclick" && step.action != "pick" &&
-      step.action != "retype") {
+      step.action != "retype" && step.action != "arrow") {
     return;
   }
   Control& control = form.control(step.name, step.action == "pick" ? -1 : step.index);
-  if (step.action == "click") {
+  if (step.action == "click" || step.action == "arrow") {
     if (auto* group = dynamic_cast<OptionGroup*>(&control)) {
       group->select(step.index);
     }

@@ -149,6 +149,9 @@ while IFS= read -r line <&3 || [ -n "$line" ]; do
     point $((x + w / 2)) $((y + h + 1 + index * item + item / 2))
     xdotool click 1
     ;;
+  arrow)
+    xdotool key "$text"
+    ;;
   focus)
     got=$(probe focus)
     [ "$got" = "$label" ] || fail "step $n: the focus is on $got, not on $label"
