@@ -2,9 +2,10 @@
 # Draws the DelaySUB icon, a stopwatch counting down beside an 8051 chip: one
 # list of shapes written as SVG and rasterised (majority of 8x8 samples per
 # pixel, no blending) into a 32x32 XPM of at most 16 colours.
-# Regenerate all three icon files from the repository root with:
+# Regenerate all four icon files from the repository root with:
 #   python3 data/make_icon.py data/delaysub.xpm data/delaysub.svg
 #   convert data/delaysub.xpm -strip -define png:exclude-chunks=date,time data/delaysub-32.png
+#   convert data/delaysub.xpm data/delaysub.ico      (the Windows programs' icon)
 import math, sys
 
 PAL = {  # XPM key: rgb, None for transparent

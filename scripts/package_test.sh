@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Debian package with CPack and checks it.
 #
-# Always, without installing it: the files it holds, its control fields, that
-# apt-get can resolve its dependencies (a simulated install), that its
-# desktop entry, AppStream metainfo, manual page and copyright file are
-# valid, and that the program unpacked from it (dpkg-deb -x) starts on a
+# Always, without installing it: the files it holds, its control fields,
+# that lintian finds no error and no warning in it, that apt-get can resolve
+# its dependencies (a simulated install), that its desktop entry, AppStream
+# metainfo, manual page, copyright file and changelog are valid, and that the program unpacked from it (dpkg-deb -x) starts on a
 # virtual display, shows its window and prints nothing.
 #
 # With CI=true (a throwaway machine) or DELAYSUB_PACKAGE_TEST=1 also the full
@@ -32,7 +32,7 @@ export DEBIAN_FRONTEND=noninteractive
 
 # ---- what the test needs ----------------------------------------------------
 needs=(dpkg-dev desktop-file-utils appstream man-db groff-base xvfb xauth x11-utils
-       imagemagick qt6-qpa-plugins fonts-wqy-zenhei)
+       imagemagick qt6-qpa-plugins fonts-wqy-zenhei lintian)
 "$here/scripts/install_missing.sh" "${needs[@]}"
 
 # ---- build and package --------------------------------------------------------
@@ -81,6 +81,7 @@ expected_files=(
   /usr/bin/delaysub
   /usr/bin/delaysub-calc
   "/usr/share/applications/$app_id.desktop"
+  /usr/share/doc/delaysub/changelog.gz
   /usr/share/doc/delaysub/copyright
   /usr/share/icons/hicolor/32x32/apps/delaysub.png
   /usr/share/icons/hicolor/scalable/apps/delaysub.svg
@@ -116,6 +117,26 @@ described() {
   [ "$(head -1 <<<"$desc" | wc -c)" -le 81 ] || { echo "summary line too long"; return 1; }
 }
 check "it has a name, a section, a home page, a summary and an extended description" described
+
+# Debian's own checks of a package: no error and no warning (lintian's
+# "info" and "pedantic" remarks are not shown).
+lintian_clean() {
+  local status=0
+  lintian --fail-on error,warning --no-tag-display-limit "$deb" >"$work/lintian.log" 2>&1 || status=$?
+  grep -v 'running with root privileges' "$work/lintian.log" || true
+  return "$status"
+}
+check "lintian finds no error and no warning" lintian_clean
+
+# The changelog is Debian's format, and its latest entry is this version.
+changelog_valid() {
+  local f=$unpacked/usr/share/doc/delaysub/changelog.gz version
+  gzip -t "$f" || return 1
+  version=$(zcat "$f" | dpkg-parsechangelog -l - -S Version) || return 1
+  [ "$version" = "$(dpkg-deb -f "$deb" Version)" ] ||
+    { echo "the changelog's version $version is not the package's"; return 1; }
+}
+check "the changelog is Debian's format and names this version" changelog_valid
 
 # A simulated install: apt-get resolves every dependency from the archive
 # without changing anything.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up what is missing, builds and runs the whole test suite: the unit and
-# window tests, the formatting check, the release and distribution builds,
+# window tests, the formatting check, the Windows build under wine, the
+# release and distribution builds,
 # the sanitizer build, a bounded fuzzing run and the Debian package test.
 # Stops at the first part that fails. Every build treats warnings as errors.
 #
@@ -19,6 +20,8 @@ echo "== Unit and window tests"
 ctest --preset dev -j"$jobs"
 echo "== Formatting"
 "$here/scripts/check_format.sh"
+echo "== Windows programs (mingw-w64), their tests under wine"
+"$here/scripts/windows.sh" test
 echo "== Release build (-O3) and its tests"
 cmake --preset release >/dev/null
 cmake --build --preset release -j"$jobs"
