@@ -1,5 +1,6 @@
 #include "calc/args.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -11,8 +12,14 @@ namespace delaysub::calc {
 
 std::string argText(std::string_view text) {
   constexpr std::size_t kLongest = 40;
+  // Cut at a character's start, so that a long UTF-8 text shows whole
+  // characters only.
+  std::size_t cut = std::min(text.size(), kLongest);
+  while (cut > 0 && cut < text.size() && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+    --cut;
+  }
   std::string shown;
-  for (char c : text.substr(0, kLongest)) {
+  for (char c : text.substr(0, cut)) {
     const auto u = static_cast<unsigned char>(c);
     shown += (u < 0x20 || u == 0x7F) ? '?' : c;
   }

@@ -224,6 +224,27 @@ TEST(BadArguments, MessagesStayOnOneLineWhateverTheBytes) {
   EXPECT_EQ(r.err.find('\x7f'), std::string::npos);
 }
 
+// A long argument is shortened in the message at a character's start, never
+// inside a UTF-8 sequence, whatever the byte the cut falls on.
+TEST(BadArguments, LongTextsAreCutBetweenCharacters) {
+  for (const std::string lead : {"", "a", "ab"}) {
+    std::string core = lead;
+    for (int i = 0; i < 20; ++i) {
+      core += "\xe5\x8d\x81";  // 十
+    }
+    const Answer r =
+        calc({"delay", "--core", core, "--loops", "1", "--crystal", "12", "--seed", "1"});
+    ASSERT_EQ(r.status, kExitUsage);
+    const std::size_t open = r.err.find('\'');
+    const std::size_t close = r.err.find("...'", open);
+    ASSERT_NE(close, std::string::npos) << r.err;
+    const std::string shown = r.err.substr(open + 1, close - open - 1);
+    EXPECT_EQ(shown.substr(0, lead.size()), lead);
+    EXPECT_EQ((shown.size() - lead.size()) % 3, 0u) << shown;
+    EXPECT_GE(shown.size(), 38u);
+  }
+}
+
 TEST(BadArguments, RunTimeErrorsAlsoGoToTheJson) {
   const Answer r = calc(with(kDelay, {"--loops", "3", "--seed", "1024", "--json"}));
   EXPECT_EQ(r.status, kExitFailed);
