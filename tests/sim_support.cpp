@@ -5,6 +5,7 @@
 
 #include <array>
 #include <atomic>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <regex>
@@ -227,6 +228,24 @@ std::uint64_t clocksBetween(const TempDir& dir, const Image& image, const std::s
                              ":\n" + r.output);
   }
   return clocks[1] - clocks[0];
+}
+
+std::string testName(std::string text) {
+  for (char& c : text) {
+    if (std::isalnum(static_cast<unsigned char>(c)) == 0) {
+      c = '_';
+    }
+  }
+  return text;
+}
+
+std::string runS51(const TempDir& dir, const Image& image, const std::string& cpu,
+                   const std::string& commands) {
+  dir.write("session.cmd", commands + "quit\n");
+  // A breakpoint never reached would hang the test: s51 gets 2 minutes.
+  return mustRun(dir.path(),
+                 "timeout 120 s51 -t " + cpu + " -q '" + image.hex.string() + "' < session.cmd")
+      .output;
 }
 
 }  // namespace delaysub::simtest

@@ -56,4 +56,12 @@ Image buildSdcc(const TempDir& dir, const std::map<std::string, std::string>& fi
 std::uint64_t clocksBetween(const TempDir& dir, const Image& image, const std::string& cpu,
                             std::uint16_t first, std::uint16_t second);
 
+// A test's name of the text: every character but a letter or digit as "_".
+std::string testName(std::string text);
+
+// What s51 (-t cpu) prints when it runs image with the commands, one a line
+// ("quit" follows them).
+std::string runS51(const TempDir& dir, const Image& image, const std::string& cpu,
+                   const std::string& commands);
+
 }  // namespace delaysub::simtest

@@ -1,0 +1,48 @@
+// Every way a chip's serial port (mode 1) takes a wanted baud rate from a
+// timer: for each baud source and timer clock the chip's data lists, the
+// nearest reload, the rate it makes and its error; and the best of them.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "codegen/timer_options.h"
+
+namespace delaysub::codegen {
+
+struct UartOption {
+  const mcu::BaudSource* source;
+  const mcu::TimerClock* clock;
+  BaudCount count;
+  std::vector<RegisterValue> registers;  // the reload, as the source loads it
+};
+
+struct UartPlan {
+  std::vector<UartOption> options;  // in the order of the chip's tables
+  // The one within 2 % with the smallest error, preferring one every part
+  // of the chip has, then the slower clock, then the order of the tables
+  // (timer 1 before timer 2, SMOD 0 before SMOD 1); none where no option is
+  // within 2 %.
+  std::optional<std::size_t> best;
+  Ratio fastest;  // the rates the options make: a count of one ...
+  Ratio slowest;  // ... to a full turn
+};
+
+// For crystalHz > 0 and baud > 0; timer limits the sources to that timer's.
+UartPlan planUart(const mcu::TimerSet& set, const Ratio& crystalHz, const Ratio& baud,
+                  std::optional<std::uint8_t> timer = std::nullopt);
+
+// Why no source takes its rate from that timer ("8051 takes no baud rate from
+// timer 0; it does from timers 1, 2"), or nothing where one does.
+std::optional<std::string> uartFilterProblem(const mcu::Chip& chip, const mcu::TimerSet& set,
+                                             std::uint8_t timer);
+
+// The line for a plan without a best: "115200 baud is not within 2 % by any
+// choice of 8051 at 12 MHz: the nearest are 125000 baud (+8.51 %) and
+// 62500 baud (-45.75 %)", or the fastest and slowest rates where the wanted
+// one lies beyond them.
+std::string uartOutOfReach(const mcu::Chip& chip, const UartPlan& plan, const Ratio& crystalHz,
+                           const Ratio& baud);
+
+}  // namespace delaysub::codegen
