@@ -35,6 +35,8 @@ std::span<const SubcommandEntry> subcommands();
 // The makers, one in each subcommand's file.
 std::unique_ptr<Subcommand> makeDelay();
 std::unique_ptr<Subcommand> makeSeed();
+std::unique_ptr<Subcommand> makeCode();
+std::unique_ptr<Subcommand> makeChips();
 std::unique_ptr<Subcommand> makeBaud();
 std::unique_ptr<Subcommand> makeTable();
 std::unique_ptr<Subcommand> makeTemplate();

@@ -17,6 +17,9 @@ namespace delaysub::calc {
 constexpr std::array kSubcommands = {
     SubcommandEntry{"delay", "the delay of one seed, as the window shows it", &makeDelay},
     SubcommandEntry{"seed", "the seed and nesting nearest a wanted delay", &makeSeed},
+    SubcommandEntry{"code", "a delay routine for a chip, exact to the clock, in asm or C",
+                    &makeCode},
+    SubcommandEntry{"chips", "the chips that code writes routines for", &makeChips},
     SubcommandEntry{"baud", "the reload value for a baud rate, and the nearest ones", &makeBaud},
     SubcommandEntry{"table", "the nearest reload values for every baud rate of the list",
                     &makeTable},
