@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "codegen/delay.h"
-#include "codegen/timer_answer.h"
+#include "codegen/timer_options.h"
 
 namespace delaysub::designer::pages {
 
@@ -66,9 +66,9 @@ CodeView delayPage(const Setting& s, const DelayInputs& in) {
   const auto& a = std::get<codegen::DelayAnswer>(outcome);
   std::string figures =
       "时钟数 " + std::to_string(a.clocks) + "（要求 " + codegen::decimalText(a.wantedClocks, 6) +
-      "）　实际时间 " + codegen::decimalText(a.timeUs, 6) + " µs\n误差 " +
+      "）　实际时间 " + codegen::periodText(a.timeUs) + "\n误差 " +
       codegen::signedDecimalText(a.errorClocks, 6) +
-      " 个时钟 = " + codegen::signedDecimalText(a.errorUs, 6) + " µs（" +
+      " 个时钟 = " + codegen::signedDecimalText(a.errorUs, 6) + " us（" +
       codegen::signedDecimalText(a.errorPercent, 4) + " %）　" + std::to_string(a.bytes) + " 字节";
   if (!a.registers.empty()) {
     figures += "，改变 " + registersOf(a.registers);
