@@ -49,7 +49,9 @@ ToolEntries::ToolEntries(DelaySubWindow& window) : QObject(&window) {
             window.control("Text2")};
   for (QWidget* box : boxes_) {
     box->installEventFilter(this);
-    if (auto* text = qobject_cast<QTextEdit*>(box)) {
+    auto* text = qobject_cast<QTextEdit*>(box);
+    viewports_.push_back(text != nullptr ? text->viewport() : nullptr);
+    if (text != nullptr) {
       text->viewport()->installEventFilter(this);
     }
   }
@@ -79,10 +81,9 @@ void ToolEntries::addTo(QMenu& menu) const {
 }
 
 QWidget* ToolEntries::boxOf(QObject* watched) const {
-  for (QWidget* box : boxes_) {
-    auto* text = qobject_cast<QTextEdit*>(box);
-    if (watched == box || (text != nullptr && watched == text->viewport())) {
-      return box;
+  for (std::size_t i = 0; i < boxes_.size(); ++i) {
+    if (watched == boxes_[i] || (viewports_[i] != nullptr && watched == viewports_[i])) {
+      return boxes_[i];
     }
   }
   return nullptr;

@@ -43,7 +43,8 @@ class ToolEntries : public QObject {
   QWidget* boxOf(QObject* watched) const;
 
   std::vector<ToolEntry> entries_;
-  std::vector<QWidget*> boxes_;  // delay, formula, baud result (the template has its own menu)
+  std::vector<QWidget*> boxes_;      // delay, formula, baud result (the template has its own menu)
+  std::vector<QWidget*> viewports_;  // of each box, or nullptr
 };
 
 }  // namespace delaysub::window

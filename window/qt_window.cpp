@@ -180,6 +180,8 @@ DelaySubWindow::DelaySubWindow(EventObserver* observer, QWidget* parent)
 DelaySubWindow::~DelaySubWindow() {
   form_.unsubscribe(*this);
   hints_.reset();
+  delete tools_;  // it watches the boxes deleted below
+  tools_ = nullptr;
   bindings_.clear();
   // The widgets' signals reach the form: the widgets go first.
   qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
