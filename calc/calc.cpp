@@ -23,7 +23,8 @@ constexpr std::string_view kFooter =
     "Crystal, seed and baud texts are read as the calculator window reads its boxes:\n"
     "\"11.0592MHz\", \"&H64\" and \"9600 bps\" all work, a text without a number reads 0.\n"
     "Exit status: 0 done; 1 a run-time error of the calculation (\"error 6: overflow\",\n"
-    "\"error 11: division by zero\") or no nesting depth reaches the time; 2 a usage error.";
+    "\"error 11: division by zero\") or no nesting depth reaches the time (code: no\n"
+    "routine of the chip); 2 a usage error.";
 
 // The parsers of the program and of each subcommand, with what each runs.
 struct Parsed {
@@ -45,7 +46,9 @@ void finish(CLI::App& sub, Parsed& parsed) {
   }
   sub.add_flag("--json", parsed.json, "print one JSON object");
   sub.set_help_flag("-h,--help", "print this help and exit");
-  sub.footer(std::string(kFooter));
+  if (sub.get_footer().empty()) {  // a subcommand may say its own
+    sub.footer(std::string(kFooter));
+  }
 }
 
 void build(CLI::App& app, Parsed& parsed) {

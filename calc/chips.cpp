@@ -42,7 +42,7 @@ Json sourceJson(const mcu::Source& s) {
 
 class Chips : public Subcommand {
  public:
-  void declare(CLI::App& /*sub*/) override {}
+  void declare(CLI::App& sub) override { sub.footer("Exit status: 0 done; 2 a usage error."); }
 
   int run(Answer& a) override {
     const std::string indent(kNameColumn + kClocksColumn, ' ');

@@ -135,6 +135,12 @@ Json answerJson(const DelayAnswer& d) {
 class Code : public Subcommand {
  public:
   void declare(CLI::App& sub) override {
+    sub.footer(
+        "The crystal and the time are read exactly: 11.0592 MHz for 1 ms is 11059.2 clocks.\n"
+        "The routine is counted from the first clock of its LCALL to the last of its RET\n"
+        "(--inline: from its first clock to its last); 'delaysub-calc chips' lists the chips.\n"
+        "Exit status: 0 done; 1 the time lies outside the chip's routines at that crystal\n"
+        "(both limits named) or the chip lacks a timing the routine needs; 2 a usage error.");
     sub.add_option("--chip", chip_, "the chip, e.g. 8051, stc15 (see 'delaysub-calc chips')")
         ->type_name("NAME")
         ->required();

@@ -4,7 +4,9 @@
 // Whatever the arguments, the program must end with status 0, 1 or 2 and
 // never throw; a usage error writes nothing on standard output and one line
 // on standard error that points to --help; a run-time error says why on
-// standard error; a JSON answer is one valid JSON object.
+// standard error; a JSON answer is one valid JSON object (an array for
+// chips). A delay routine that `code` prints takes some clocks and ends
+// with its figures.
 #include <cstddef>
 #include <cstdint>
 #include <nlohmann/json.hpp>
@@ -58,8 +60,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(!o.empty());
     check(e.empty());
   }
-  if (o.starts_with("{")) {
+  if (o.starts_with("{") || o.starts_with("[")) {
     check(nlohmann::json::accept(o));
+  }
+  if (status == delaysub::calc::kExitOk && !args.empty() && args[0] == "code") {
+    if (o.starts_with("{")) {
+      const nlohmann::json j = nlohmann::json::parse(o);
+      check(j.at("clocks").get<std::uint64_t>() > 0);
+      check(!j.at("code").get<std::string>().empty());
+    } else if (!o.starts_with("a delay routine")) {  // not the help
+      check(o.find("clocks   ") != std::string::npos && o.ends_with("\n"));
+    }
   }
   return 0;
 }
