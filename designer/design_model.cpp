@@ -84,35 +84,46 @@ void DesignModel::recomputeAll() {
   recomputeUart();
 }
 
-void DesignModel::recomputeDelay() {
-  const auto setting = pages::settingOf(chip_, crystal_);
+namespace {
+
+// A page that has only the sentence why it has no answer.
+CodeView sentencePage(const CodeView* /*kind*/, const std::string& why) {
+  return pages::noAnswer(why);
+}
+pages::TablePage sentencePage(const pages::TablePage* /*kind*/, const std::string& why) {
+  return {pages::noAnswer(why), {}};
+}
+
+// A page recomputed from the chip and crystal: its sentence where they give
+// no setting, else what pageOf makes of the setting.
+template <class PageOf>
+auto pageFor(std::optional<std::size_t> chip, const std::string& crystal, PageOf pageOf)
+    -> decltype(pageOf(std::declval<const pages::Setting&>())) {
+  const auto setting = pages::settingOf(chip, crystal);
   if (const auto* why = std::get_if<std::string>(&setting)) {
-    delay_ = pages::noAnswer(*why);
-    return;
+    return sentencePage(
+        static_cast<decltype(pageOf(std::declval<const pages::Setting&>()))*>(nullptr), *why);
   }
-  delay_ = pages::delayPage(std::get<pages::Setting>(setting), delayIn_);
+  return pageOf(std::get<pages::Setting>(setting));
+}
+
+}  // namespace
+
+void DesignModel::recomputeDelay() {
+  delay_ = pageFor(chip_, crystal_,
+                   [this](const pages::Setting& s) { return pages::delayPage(s, delayIn_); });
 }
 
 void DesignModel::recomputeTimer() {
-  const auto setting = pages::settingOf(chip_, crystal_);
-  if (const auto* why = std::get_if<std::string>(&setting)) {
-    timerTable_ = {};
-    timer_ = pages::noAnswer(*why);
-    return;
-  }
-  pages::TablePage page = pages::timerPage(std::get<pages::Setting>(setting), timerIn_);
+  pages::TablePage page = pageFor(
+      chip_, crystal_, [this](const pages::Setting& s) { return pages::timerPage(s, timerIn_); });
   timerTable_ = std::move(page.table);
   timer_ = std::move(page.code);
 }
 
 void DesignModel::recomputeUart() {
-  const auto setting = pages::settingOf(chip_, crystal_);
-  if (const auto* why = std::get_if<std::string>(&setting)) {
-    uartTable_ = {};
-    uart_ = pages::noAnswer(*why);
-    return;
-  }
-  pages::TablePage page = pages::uartPage(std::get<pages::Setting>(setting), uartIn_);
+  pages::TablePage page = pageFor(
+      chip_, crystal_, [this](const pages::Setting& s) { return pages::uartPage(s, uartIn_); });
   uartTable_ = std::move(page.table);
   uart_ = std::move(page.code);
 }

@@ -32,8 +32,8 @@ CodeView delayPage(const Setting& s, const DelayInputs& in);
 
 // The table of a page and the code of its best row.
 struct TablePage {
-  ChoiceTable table;
   CodeView code;
+  ChoiceTable table;
 };
 TablePage timerPage(const Setting& s, const TimerInputs& in);
 // The code of one row: what delaysub-calc prints with that row's --timer,

@@ -98,27 +98,33 @@ codegen::UartRequest uartRequest(const Setting& s, const codegen::Ratio& baud, L
   return r;
 }
 
+// The page of an answer: a row for every option, the best selected, its code.
+template <class Answer, class RowOf, class ViewOf>
+TablePage pageOf(const std::variant<Answer, codegen::TimerError>& outcome, RowOf rowOf,
+                 ViewOf viewOf) {
+  if (const auto* e = std::get_if<codegen::TimerError>(&outcome)) {
+    return {noAnswer("无法生成：" + e->message + "。"), {}};
+  }
+  const Answer& a = std::get<Answer>(outcome);
+  TablePage page;
+  for (const auto& o : a.plan.options) {
+    page.table.rows.push_back(rowOf(o));
+  }
+  page.table.best = a.best;
+  page.table.selected = a.best;
+  page.code = viewOf(a);
+  return page;
+}
+
 }  // namespace
 
 TablePage timerPage(const Setting& s, const TimerInputs& in) {
   const auto period = timeOf(in.period, in.unit, "定时周期");
   if (const auto* why = std::get_if<std::string>(&period)) {
-    return {{}, noAnswer(*why)};
+    return {noAnswer(*why), {}};
   }
-  const auto outcome =
-      codegen::makeTimer(timerRequest(s, std::get<codegen::Ratio>(period), in.language));
-  if (const auto* e = std::get_if<codegen::TimerError>(&outcome)) {
-    return {{}, noAnswer("无法生成：" + e->message + "。")};
-  }
-  const auto& a = std::get<codegen::TimerAnswer>(outcome);
-  TablePage page;
-  for (const codegen::TimerOption& o : a.plan.options) {
-    page.table.rows.push_back(timerRow(o));
-  }
-  page.table.best = a.best;
-  page.table.selected = a.best;
-  page.code = timerView(a);
-  return page;
+  return pageOf(codegen::makeTimer(timerRequest(s, std::get<codegen::Ratio>(period), in.language)),
+                timerRow, timerView);
 }
 
 CodeView timerRowCode(const Setting& s, const TimerInputs& in, std::size_t row) {
@@ -147,21 +153,9 @@ CodeView timerRowCode(const Setting& s, const TimerInputs& in, std::size_t row) 
 TablePage uartPage(const Setting& s, const UartInputs& in) {
   const auto baud = baudOf(in.baud);
   if (!baud) {
-    return {{}, noAnswer(baudProblem(in.baud))};
+    return {noAnswer(baudProblem(in.baud)), {}};
   }
-  const auto outcome = codegen::makeUart(uartRequest(s, *baud, in.language));
-  if (const auto* e = std::get_if<codegen::TimerError>(&outcome)) {
-    return {{}, noAnswer("无法生成：" + e->message + "。")};
-  }
-  const auto& a = std::get<codegen::UartAnswer>(outcome);
-  TablePage page;
-  for (const codegen::UartOption& o : a.plan.options) {
-    page.table.rows.push_back(uartRow(o));
-  }
-  page.table.best = a.best;
-  page.table.selected = a.best;
-  page.code = uartView(a);
-  return page;
+  return pageOf(codegen::makeUart(uartRequest(s, *baud, in.language)), uartRow, uartView);
 }
 
 CodeView uartRowCode(const Setting& s, const UartInputs& in, std::size_t row) {
