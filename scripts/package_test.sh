@@ -80,13 +80,16 @@ check() {  # check "what" command...
 expected_files=(
   /usr/bin/delaysub
   /usr/bin/delaysub-calc
+  /usr/bin/delaysub-design
   "/usr/share/applications/$app_id.desktop"
+  "/usr/share/applications/$app_id.Design.desktop"
   /usr/share/doc/delaysub/changelog.gz
   /usr/share/doc/delaysub/copyright
   /usr/share/icons/hicolor/32x32/apps/delaysub.png
   /usr/share/icons/hicolor/scalable/apps/delaysub.svg
   /usr/share/man/man1/delaysub.1.gz
   /usr/share/man/man1/delaysub-calc.1.gz
+  /usr/share/man/man1/delaysub-design.1.gz
   "/usr/share/metainfo/$app_id.metainfo.xml"
   /usr/share/pixmaps/delaysub.xpm
 )
@@ -157,15 +160,17 @@ same_picture() {
 check "the 32x32 PNG icon is the XPM icon" same_picture
 
 # ---- the files it installs, checked in the unpacked tree ----------------------
-desktop_entry_valid() {  # desktop_entry_valid ROOT
-  local f=$1/usr/share/applications/$app_id.desktop
+desktop_entry_valid() {  # desktop_entry_valid ROOT [ID-SUFFIX PROGRAM]
+  local f=$1/usr/share/applications/$app_id${2:-}.desktop program=${3:-delaysub}
   desktop-file-validate "$f" || return 1
-  if ! { grep -qx 'Exec=delaysub' "$f" && grep -qx 'Icon=delaysub' "$f" &&
+  if ! { grep -qx "Exec=$program" "$f" && grep -qx 'Icon=delaysub' "$f" &&
     grep -qx 'Type=Application' "$f" && grep -qx 'Terminal=false' "$f"; }; then
-    echo "Exec, Icon, Type or Terminal is not that of delaysub:"; cat "$f"; return 1
+    echo "Exec, Icon, Type or Terminal is not that of $program:"; cat "$f"; return 1
   fi
 }
 check "the desktop entry validates and starts delaysub with its icon" desktop_entry_valid "$unpacked"
+check "the design tools' desktop entry validates and starts delaysub-design with its icon" \
+  desktop_entry_valid "$unpacked" .Design delaysub-design
 
 # The metainfo on its own, then together with the desktop entry and the icons
 # it names (validate-tree).
@@ -286,6 +291,10 @@ check "the program is /usr/bin/delaysub on the PATH" \
 check "every library of the program is found" \
   bash -c '! ldd /usr/bin/delaysub | grep -q "not found"'
 check "the installed desktop entry validates and starts delaysub with its icon" desktop_entry_valid ""
+check "the installed design tools' entry validates and starts delaysub-design" \
+  desktop_entry_valid "" .Design delaysub-design
+check "delaysub-design is on the PATH and finds every library" \
+  bash -c 'test "$(command -v delaysub-design)" = /usr/bin/delaysub-design && ! ldd /usr/bin/delaysub-design | grep -q "not found"'
 check "the installed manual page is found by man" \
   bash -c 'man -w delaysub | grep -qx /usr/share/man/man1/delaysub.1.gz'
 icon_sizes() {

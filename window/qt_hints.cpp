@@ -38,7 +38,8 @@ bool isMenuKey(const QKeyEvent* key) {
 }  // namespace
 
 HintsBinding::HintsBinding(DelaySubWindow& window)
-    : form_(window.form()),
+    : window_(window),
+      form_(window.form()),
       baudBox_(window.control("Text2")),
       seedBox_(window.control("Text1", 1)),
       templateBox_(&window.widget<QTextEdit>("Text1", 4)) {
@@ -83,6 +84,7 @@ std::unique_ptr<QMenu> HintsBinding::templateMenu(QPoint viewportPos) const {
     }
   }
   menu->insertAction(before, entry);
+  window_.addToolEntries(*menu);
   return menu;
 }
 

@@ -41,6 +41,7 @@ class HintsBinding : public QObject, public EventObserver {
   std::unique_ptr<QMenu> templateMenu(QPoint viewportPos) const;
   void showTemplateMenu(QPoint globalPos);
 
+  DelaySubWindow& window_;
   DelaySubForm& form_;
   QWidget* baudBox_;
   QWidget* seedBox_;

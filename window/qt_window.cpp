@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "window/qt_bind.h"
 #include "window/qt_hints.h"
@@ -179,9 +180,24 @@ DelaySubWindow::DelaySubWindow(EventObserver* observer, QWidget* parent)
 DelaySubWindow::~DelaySubWindow() {
   form_.unsubscribe(*this);
   hints_.reset();
+  delete tools_;  // it watches the boxes deleted below
+  tools_ = nullptr;
   bindings_.clear();
   // The widgets' signals reach the form: the widgets go first.
   qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+}
+
+void DelaySubWindow::addToolEntry(ToolEntry entry) {
+  if (tools_ == nullptr) {
+    tools_ = new ToolEntries(*this);
+  }
+  tools_->add(std::move(entry));
+}
+
+void DelaySubWindow::addToolEntries(QMenu& menu) const {
+  if (tools_ != nullptr) {
+    tools_->addTo(menu);
+  }
 }
 
 QWidget* DelaySubWindow::control(std::string_view name, int index) const {

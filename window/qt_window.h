@@ -15,8 +15,10 @@
 
 #include "window/form.h"
 #include "window/layout.h"
+#include "window/qt_tools.h"
 
 class QLabel;
+class QMenu;
 class QStyle;
 
 namespace delaysub::window {
@@ -63,6 +65,13 @@ class DelaySubWindow : public QWidget, private ErrorReportObserver {
   // font.
   static void setUpApplication();
 
+  // An entry the program adds to the context menus of the delay, formula,
+  // template and baud result boxes, with its shortcut on the window. The
+  // window's own controls, texts and menus stay as they are.
+  void addToolEntry(ToolEntry entry);
+  // The entries, added to one of those menus (nothing before the first).
+  void addToolEntries(QMenu& menu) const;
+
  protected:
   void showEvent(QShowEvent* event) override;
 
@@ -90,6 +99,7 @@ class DelaySubWindow : public QWidget, private ErrorReportObserver {
   std::vector<std::unique_ptr<ControlBinding>> bindings_;
   // The hints beside the results; goes before the form and the widgets.
   std::unique_ptr<HintsBinding> hints_;
+  ToolEntries* tools_ = nullptr;  // made by the first entry, owned by the window
   std::vector<Entry> entries_;
   QLabel* errorReport_ = nullptr;
   QStyle* optionStyle_ = nullptr;

@@ -1,0 +1,374 @@
+// The design window with real key and mouse events: opened from the main
+// window by its context menus and by Ctrl+D, typed into on every page,
+// chips switched, code copied, closed; the main window unchanged throughout.
+#include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+#include "app/designer_opener.h"
+#include "designer/qt_design_window.h"
+#include "window_test_support.h"
+
+using delaysub::app::DesignerOpener;
+using delaysub::designer::CodeBox;
+using delaysub::designer::DesignWindow;
+using delaysub::window::DelaySubWindow;
+
+namespace {
+
+// What the main window shows: every child's place, size and text.
+QStringList snapshot(const QWidget& window) {
+  QStringList lines;
+  for (const QWidget* w : window.findChildren<QWidget*>()) {
+    if (w->objectName().isEmpty() || w->window() != &window) {
+      continue;
+    }
+    QString text;
+    if (const auto* line = qobject_cast<const QLineEdit*>(w)) {
+      text = line->text();
+    } else if (const auto* label = qobject_cast<const QLabel*>(w)) {
+      text = label->text();
+    } else if (const auto* box = qobject_cast<const QTextEdit*>(w)) {
+      text = box->toPlainText();
+    } else if (const auto* combo = qobject_cast<const QComboBox*>(w)) {
+      text = combo->currentText();
+    }
+    lines << QStringLiteral("%1 %2,%3 %4x%5 %6 %7")
+                 .arg(w->objectName())
+                 .arg(w->x())
+                 .arg(w->y())
+                 .arg(w->width())
+                 .arg(w->height())
+                 .arg(w->isVisible())
+                 .arg(text);
+  }
+  return lines;
+}
+
+// Runs pick on the next context menu that opens, then returns.
+void onNextMenu(const std::function<void(QMenu*)>& pick) {
+  QTimer::singleShot(0, [pick] {
+    QMenu* menu = nullptr;
+    QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) != nullptr);
+    pick(menu);
+  });
+}
+
+// The menu's last entry through the keyboard: Up from none wraps to it.
+void pickLastEntry(QMenu* menu) {
+  QTest::keyClick(menu, Qt::Key_Up);
+  QTest::keyClick(menu, Qt::Key_Return);
+}
+
+void retype(QWidget* box, const QString& text) {
+  box->setFocus();
+  QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(box, Qt::Key_Delete);
+  QTest::keyClicks(box, text);
+}
+
+}  // namespace
+
+class DesignerWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<DelaySubWindow> main_;
+  std::unique_ptr<DesignerOpener> opener_;
+
+  template <class W = QWidget>
+  W* in(const char* name) const {
+    W* w = opener_->current()->findChild<W*>(QLatin1String(name));
+    if (w == nullptr) {
+      qFatal("the design window has no %s", name);
+    }
+    return w;
+  }
+
+  DesignWindow* openByCtrlD() {
+    QTest::keyClick(main_.get(), Qt::Key_D, Qt::ControlModifier);
+    DesignWindow* design = opener_->current();
+    if (design != nullptr) {
+      [design] { QVERIFY(QTest::qWaitForWindowExposed(design)); }();
+    }
+    return design;
+  }
+
+ private slots:
+  void init() {
+    main_ = std::make_unique<DelaySubWindow>();
+    opener_ = std::make_unique<DesignerOpener>(*main_);
+    main_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main_.get()));
+    main_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(main_.get()));
+  }
+  void cleanup() {
+    opener_.reset();
+    main_.reset();
+  }
+
+  // Shift+F10 on each result box, and the mouse's request on the boxes that
+  // take it in their viewport: the box's own entries stay, 设计工具… with
+  // Ctrl+D beside it comes last and opens the window.
+  void opensFromEveryResultMenu_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("mouse");
+    QTest::newRow("delay") << "Text1" << 0 << false;
+    QTest::newRow("formula") << "Text1" << 3 << false;
+    QTest::newRow("template") << "Text1" << 4 << false;
+    QTest::newRow("template, mouse") << "Text1" << 4 << true;
+    QTest::newRow("formula, mouse") << "Text1" << 3 << true;
+    QTest::newRow("baud result") << "Text2" << -1 << false;
+  }
+  void opensFromEveryResultMenu() {
+    QFETCH(QString, box);
+    QFETCH(int, index);
+    QFETCH(bool, mouse);
+    QWidget* target = main_->control(box.toStdString(), index);
+    const QStringList before = snapshot(*main_);
+    QStringList entries;
+    onNextMenu([&entries](QMenu* menu) {
+      for (QAction* a : menu->actions()) {
+        entries << a->objectName() + QLatin1Char('=') + a->text() + QLatin1Char('|') +
+                       a->shortcut().toString();
+      }
+      pickLastEntry(menu);
+    });
+    target->setFocus();
+    if (mouse) {
+      auto* text = qobject_cast<QTextEdit*>(target);
+      const QPoint at(4, 4);
+      QContextMenuEvent request(QContextMenuEvent::Mouse, at, text->viewport()->mapToGlobal(at));
+      QApplication::sendEvent(text->viewport(), &request);
+    } else {
+      QTest::keyClick(target, Qt::Key_F10, Qt::ShiftModifier);
+    }
+    QVERIFY2(entries.size() > 2, qPrintable(entries.join(u'\n')));
+    QCOMPARE(entries.last(), QStringLiteral("open-designer=设计工具…|Ctrl+D"));
+    // The box's own entries come first, unchanged.
+    QVERIFY2(entries.join(u'\n').contains(QStringLiteral("Copy")), qPrintable(entries.join(u'\n')));
+    if (box == QLatin1String("Text1") && index == 4) {
+      QVERIFY(entries.join(u'\n').contains(QStringLiteral("edit-copy-seeded=")));
+    }
+    QTRY_VERIFY(opener_->current() != nullptr);
+    QVERIFY(QTest::qWaitForWindowExposed(opener_->current()));
+    QCOMPARE(snapshot(*main_), before);
+  }
+
+  // Ctrl+D opens it with the main window's crystal and chip; a second
+  // Ctrl+D brings the same window forward; it is not modal and sits beside
+  // the main window.
+  void opensByCtrlDWithTheMainWindowsSetting() {
+    auto* crystal = qobject_cast<QComboBox*>(main_->control("Combo0"));
+    retype(crystal->lineEdit(), QStringLiteral("11.0592"));
+    DesignWindow* design = openByCtrlD();
+    QVERIFY(design != nullptr);
+    QVERIFY(!design->isModal());
+    QCOMPARE(in<QComboBox>("crystal")->currentText(), QStringLiteral("11.0592"));
+    QVERIFY(in<QComboBox>("chip")->currentText().startsWith(QStringLiteral("8051 — ")));
+    QVERIFY(design->model().delay().code.find("11.0592 MHz") != std::string::npos);
+    // Beside the main window where the screen has room, else on the screen.
+    const QRect room = main_->screen()->availableGeometry();
+    const QRect frame = main_->frameGeometry();
+    if (frame.right() + design->width() + 8 < room.right()) {
+      QCOMPARE(design->geometry().left() > frame.right(), true);
+    } else {
+      QVERIFY(room.contains(design->pos()));
+    }
+    main_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(main_.get()));
+    QCOMPARE(openByCtrlD(), design);
+  }
+
+  // For AVR and W77E58 no chip is chosen and the chip list has the focus.
+  void opensWithoutAChipForOtherCores() {
+    QTest::mouseClick(main_->control("Option0", 1), Qt::LeftButton);
+    DesignWindow* design = openByCtrlD();
+    QVERIFY(design != nullptr);
+    QVERIFY(QTest::qWaitForWindowActive(design));
+    QCOMPARE(in<QComboBox>("chip")->currentIndex(), -1);
+    QTRY_COMPARE(QApplication::focusWidget(), in<QWidget>("chip"));
+    QVERIFY(in<CodeBox>("delayCode")->toPlainText().isEmpty());
+    QVERIFY(in<QLabel>("delayFigures")->text().startsWith(QStringLiteral("请选择芯片")));
+    QVERIFY(!in<QPushButton>("delayCopy")->isEnabled());
+    // Down picks the first chip: every page answers.
+    QTest::keyClick(in<QWidget>("chip"), Qt::Key_Down);
+    QVERIFY(in<CodeBox>("delayCode")->toPlainText().contains(QStringLiteral("on 8051")));
+  }
+
+  // Every keystroke updates the page; Ctrl+C and 复制 copy the code exactly.
+  void delayPageFollowsEveryKey() {
+    DesignWindow* design = openByCtrlD();
+    QVERIFY(design != nullptr);
+    QVERIFY(QTest::qWaitForWindowActive(design));
+    auto* time = in<QLineEdit>("delayTime");
+    QTRY_COMPARE(QApplication::focusWidget(), time);
+    auto* code = in<CodeBox>("delayCode");
+    QTest::keyClicks(time, QStringLiteral("2"));  // replaces the selected 10
+    QVERIFY(code->toPlainText().startsWith(QStringLiteral("; Delay2ms: 2 ms")));
+    QTest::keyClicks(time, QStringLiteral("5"));
+    QVERIFY(code->toPlainText().startsWith(QStringLiteral("; Delay25ms: 25 ms")));
+    QTest::keyClick(time, Qt::Key_Backspace);
+    QTest::keyClick(time, Qt::Key_Backspace);
+    QVERIFY(code->toPlainText().isEmpty());
+    QVERIFY(in<QLabel>("delayFigures")->text().contains(QStringLiteral("读不出")));
+    QTest::keyClicks(time, QStringLiteral("1.5"));
+    // The language list by keyboard: C.
+    auto* language = in<QComboBox>("delayLanguage");
+    language->setFocus();
+    QTest::keyClick(language, Qt::Key_End);
+    QVERIFY(code->toPlainText().contains(QStringLiteral("void Delay1_5ms(void)")));
+    QCOMPARE(code->toPlainText(), QString::fromStdString(design->model().delay().code));
+    QApplication::clipboard()->clear();
+    code->setFocus();
+    QTest::keyClick(code, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(),
+             QString::fromStdString(design->model().delay().code));
+    QApplication::clipboard()->clear();
+    QTest::mouseClick(in<QPushButton>("delayCopy"), Qt::LeftButton);
+    QCOMPARE(QApplication::clipboard()->text(),
+             QString::fromStdString(design->model().delay().code));
+    // Save by the keyboard.
+    in<QCheckBox>("save")->setFocus();
+    QTest::keyClick(in<QCheckBox>("save"), Qt::Key_Space);
+    QVERIFY(in<QCheckBox>("save")->isChecked());
+    QVERIFY(code->toPlainText().isEmpty());  // C saves nothing: a sentence instead
+  }
+
+  void timerAndUartPages() {
+    DesignWindow* design = openByCtrlD();
+    QVERIFY(design != nullptr);
+    QVERIFY(QTest::qWaitForWindowActive(design));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(design->pages()->currentIndex(), 1);
+    auto* period = in<QLineEdit>("period");
+    retype(period, QStringLiteral("250"));
+    auto* unit = in<QComboBox>("periodUnit");
+    unit->setFocus();
+    QTest::keyClick(unit, Qt::Key_Home);  // µs
+    auto* table = in<QTableWidget>("timerTable");
+    const auto& model = design->model();
+    QCOMPARE(table->rowCount(), static_cast<int>(model.timerTable().rows.size()));
+    QCOMPARE(table->currentRow(), static_cast<int>(*model.timerTable().best));
+    QVERIFY(table->item(table->currentRow(), 3)->text() == QStringLiteral("06H"));
+    auto* code = in<CodeBox>("timerCode");
+    QCOMPARE(code->toPlainText(), QString::fromStdString(model.timer().code));
+    // Another row by the mouse: its code.
+    const int other = table->currentRow() == 0 ? 1 : 0;
+    const QRect cell = table->visualItemRect(table->item(other, 2));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(table->currentRow(), other);
+    QCOMPARE(*model.timerTable().selected, static_cast<std::size_t>(other));
+    QCOMPARE(code->toPlainText(), QString::fromStdString(model.timer().code));
+    QTest::keyClick(table, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(design->pages()->currentIndex(), 2);
+    auto* baud = in<QComboBox>("baud");
+    retype(baud->lineEdit(), QStringLiteral("1152"));
+    QVERIFY(in<CodeBox>("uartCode")->toPlainText().isEmpty() ||
+            in<CodeBox>("uartCode")->toPlainText().contains(QStringLiteral("1152 baud")));
+    QTest::keyClicks(baud->lineEdit(), QStringLiteral("00"));
+    QVERIFY(in<CodeBox>("uartCode")->toPlainText().isEmpty());
+    QVERIFY(in<QLabel>("uartFigures")->text().contains(QStringLiteral("115200 baud")));
+    QCOMPARE(in<QTableWidget>("uartTable")->rowCount(), 0);
+    // The crystal for it.
+    retype(in<QComboBox>("crystal")->lineEdit(), QStringLiteral("11.0592"));
+    QVERIFY(in<CodeBox>("uartCode")->toPlainText().contains(QStringLiteral("115200 baud")));
+    QCOMPARE(in<CodeBox>("uartCode")->toPlainText(), QString::fromStdString(model.uart().code));
+    QApplication::clipboard()->clear();
+    QTest::mouseClick(in<QPushButton>("uartCopy"), Qt::LeftButton);
+    QCOMPARE(QApplication::clipboard()->text(), QString::fromStdString(model.uart().code));
+  }
+
+  // The chip list by keyboard: every page follows; then the window closes.
+  void switchChipsAndClose() {
+    QPointer<DesignWindow> design = openByCtrlD();
+    QVERIFY(design != nullptr);
+    auto* chip = in<QComboBox>("chip");
+    chip->setFocus();
+    for (int i = 1; i < chip->count(); ++i) {
+      QTest::keyClick(chip, Qt::Key_Down);
+      const std::string name(
+          design->model().delay().code.empty()
+              ? ""
+              : chip->currentText().section(QLatin1Char(' '), 0, 0).toStdString());
+      QCOMPARE(chip->currentIndex(), i);
+      if (!name.empty()) {
+        QVERIFY(design->model().delay().code.find("on " + name) != std::string::npos);
+      }
+      QCOMPARE(in<CodeBox>("timerCode")->toPlainText(),
+               QString::fromStdString(design->model().timer().code));
+    }
+    design->close();
+    QTRY_VERIFY(design.isNull());
+    QVERIFY(opener_->current() == nullptr);
+    // The main window still answers.
+    main_->activateWindow();
+    retype(main_->control("Text1", 1), QStringLiteral("100"));
+    QCOMPARE(qobject_cast<QLineEdit*>(main_->control("Text1", 0))->text(),
+             QString::fromStdString(main_->form().Text1(0).text()));
+  }
+
+  // Combo boxes are named by their captions, not by their values; the tab
+  // order runs top to bottom, left to right.
+  void namesAndTabOrder() {
+    DesignWindow* design = openByCtrlD();
+    QVERIFY(design != nullptr);
+    QVERIFY(QTest::qWaitForWindowActive(design));
+    for (const char* name : {"chip", "crystal", "delayUnit", "rounding", "form", "delayLanguage"}) {
+      QAccessibleInterface* face = QAccessible::queryAccessibleInterface(in<QWidget>(name));
+      QVERIFY(face != nullptr);
+      // Its caption labels it: a screen reader reads the label, not the value.
+      QString label;
+      for (const auto& [other, relation] : face->relations(QAccessible::Label)) {
+        label += other->text(QAccessible::Name);
+      }
+      QVERIFY2(label.endsWith(QStringLiteral("：")), name);
+    }
+    QWidget* first = in<QWidget>("chip");
+    first->setFocus();
+    const QList<QWidget*> expected = {in<QWidget>("crystal")->focusProxy()
+                                          ? in<QWidget>("crystal")->focusProxy()
+                                          : in<QWidget>("crystal"),
+                                      design->pages()->tabBar(),
+                                      in<QWidget>("delayTime"),
+                                      in<QWidget>("delayUnit"),
+                                      in<QWidget>("rounding"),
+                                      in<QWidget>("form"),
+                                      in<QWidget>("delayLanguage"),
+                                      in<QWidget>("save"),
+                                      in<QWidget>("delayCode"),
+                                      in<QWidget>("delayCopy")};
+    for (QWidget* next : expected) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QWidget* now = QApplication::focusWidget();
+      QVERIFY2(now == next || now->focusProxy() == next || next->focusProxy() == now ||
+                   now->parentWidget() == next,
+               qPrintable(now->objectName() + QStringLiteral(" instead of ") + next->objectName()));
+    }
+  }
+};
+
+int main(int argc, char* argv[]) {
+  return delaysub::window::test_support::runWindowTest<DesignerWindowTest>(argc, argv);
+}
+
+#include "window_designer_test.moc"
