@@ -77,7 +77,8 @@ QTableWidget* choiceTable(QWidget* parent, const char* name, const QString& what
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->setTabKeyNavigation(false);
   table->verticalHeader()->hide();
-  table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  // Fitted to the texts when they change, not measured again on every paint.
+  table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
   table->horizontalHeader()->setStretchLastSection(true);
   const QFontMetrics metrics(table->font());
   table->setMinimumHeight(metrics.lineSpacing() * 7);
@@ -292,6 +293,7 @@ void DesignWindow::showTable(QTableWidget* table, const ChoiceTable& choices) {
   // The model already shows the selected row's code: the table follows it
   // without telling it again.
   const QSignalBlocker blocker(table);
+  bool changed = table->rowCount() != static_cast<int>(choices.rows.size());
   table->setRowCount(static_cast<int>(choices.rows.size()));
   for (int r = 0; r < table->rowCount(); ++r) {
     const auto& cells = choices.rows[static_cast<std::size_t>(r)];
@@ -303,7 +305,9 @@ void DesignWindow::showTable(QTableWidget* table, const ChoiceTable& choices) {
       QTableWidgetItem* item = table->item(r, c);
       if (item == nullptr) {
         table->setItem(r, c, new QTableWidgetItem(text));
+        changed = true;
       } else if (item->text() != text) {
+        changed = changed || item->text().size() != text.size();
         item->setText(text);
       }
     }
@@ -313,7 +317,9 @@ void DesignWindow::showTable(QTableWidget* table, const ChoiceTable& choices) {
   } else {
     table->clearSelection();
   }
-  table->viewport()->update();
+  if (changed) {
+    table->resizeColumnsToContents();
+  }
 }
 
 void DesignWindow::showEvent(QShowEvent* event) {
