@@ -286,9 +286,11 @@ bool CalculatorWindow::colour(HDC dc, HWND from, LRESULT& brush) const {
 void CalculatorWindow::followForm(int id) {
   for (const Control& control : controls_) {
     if (GetDlgCtrlID(control.hwnd) == id && !closing_) {
-      const auto& update = form_.control(control.row.name, control.row.index).onUpdate;
-      if (update) {
-        update();
+      const window::Control& subject = form_.control(control.row.name, control.row.index);
+      for (const auto& follower : followers_) {
+        if (&follower->subject() == &subject) {
+          follower->show();
+        }
       }
     }
   }

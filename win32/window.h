@@ -16,6 +16,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -84,6 +85,28 @@ class CalculatorWindow {
   const Control* owning(HWND hwnd) const;
 
   // The bindings to the form (window_bind.cpp).
+  // Shows what a subject of the form (a control, or the form's error report)
+  // holds: told after every change of it, unsubscribed when destroyed.
+  template <class Subject>
+  class Follower : public window::ChangeObserver<Subject> {
+   public:
+    Follower(Subject& subject, std::function<void()> show)
+        : subject_(subject), show_(std::move(show)) {
+      subject_.subscribe(*this);
+    }
+    ~Follower() override { subject_.unsubscribe(*this); }
+    Follower(const Follower&) = delete;
+    Follower& operator=(const Follower&) = delete;
+    void changed(const Subject&) override { show_(); }
+    void show() const { show_(); }
+    const Subject& subject() const { return subject_; }
+
+   private:
+    Subject& subject_;
+    std::function<void()> show_;
+  };
+  // Follows the control from now on and shows it at once.
+  void follow(window::Control& control, std::function<void()> show);
   void bind(Control& control);
   void bindOptionGroups();
   void bindFrames();
@@ -104,6 +127,9 @@ class CalculatorWindow {
   int writing_ = 0;
   bool closing_ = false;
   std::unique_ptr<HintsBinding> hints_;
+  // After form_: they unsubscribe before the form goes.
+  std::vector<std::unique_ptr<Follower<window::Control>>> followers_;
+  std::unique_ptr<Follower<window::DelaySubForm>> reportFollower_;
 };
 
 }  // namespace delaysub::win32

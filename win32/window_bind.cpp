@@ -50,34 +50,37 @@ void setBoxText(HWND box, const std::string& text) {
 
 }  // namespace
 
+void CalculatorWindow::follow(window::Control& control, std::function<void()> show) {
+  followers_.push_back(std::make_unique<Follower<window::Control>>(control, std::move(show)));
+  followers_.back()->show();
+}
+
 void CalculatorWindow::bind(Control& control) {
   const window::ControlSpec& row = control.row;
   HWND hwnd = control.hwnd;
   if (row.kind == Kind::Label) {
     auto& label = form_.control<window::Label>(row.name, row.index);
     const bool autoSize = row.flags & window::kAutoSize;
-    label.onUpdate = [this, hwnd, &label, autoSize] {
+    follow(label, [this, hwnd, &label, autoSize] {
       const Writing writing(writing_);
       SetWindowTextW(hwnd, toUtf16(label.caption()).c_str());
       if (autoSize) {
         fitCaption(hwnd);
       }
-    };
-    label.onUpdate();
+    });
   } else if (row.kind == Kind::TextBox) {
     auto& box = form_.control<window::TextBox>(row.name, row.index);
-    box.onUpdate = [this, hwnd, &box] {
+    follow(box, [this, hwnd, &box] {
       const Writing writing(writing_);
       setBoxText(hwnd, box.text());
-    };
-    box.onUpdate();
+    });
   } else if (row.kind == Kind::ComboBox) {
     auto& box = form_.control<window::ComboBox>(row.name);
     HWND edit = control.edit;
     HWND list = control.list;
     // The list, its selected item (none when the text was typed) and the
     // edit text follow the form's control.
-    box.onUpdate = [this, hwnd, edit, list, &box] {
+    follow(box, [this, hwnd, edit, list, &box] {
       const Writing writing(writing_);
       for (auto i = static_cast<std::size_t>(SendMessageW(hwnd, CB_GETCOUNT, 0, 0));
            i < box.items().size(); ++i) {
@@ -89,8 +92,7 @@ void CalculatorWindow::bind(Control& control) {
         SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(box.listIndex()), 0);
       }
       setBoxText(edit, box.text());
-    };
-    box.onUpdate();
+    });
   }
 }
 
@@ -109,7 +111,7 @@ void CalculatorWindow::bindOptionGroups() {
     auto& group = form_.control<window::OptionGroup>(name, 0);
     // The form decides which button shows as selected; the Tab key stops
     // only at the selected one (at every one while none is).
-    group.onUpdate = [this, buttons = buttons, &group] {
+    follow(group, [this, buttons = buttons, &group] {
       const Writing writing(writing_);
       for (std::size_t i = 0; i < buttons.size(); ++i) {
         const bool selected = group.selected() == static_cast<int>(i);
@@ -119,15 +121,15 @@ void CalculatorWindow::bindOptionGroups() {
             (selected || group.selected() < 0) ? style | WS_TABSTOP : style & ~LONG_PTR{WS_TABSTOP};
         SetWindowLongPtrW(buttons[i], GWL_STYLE, style);
       }
-    };
-    group.onUpdate();
+    });
   }
 }
 
 void CalculatorWindow::bindFrames() {
   for (const Control& control : controls_) {
     if (control.row.kind == Kind::Frame) {
-      form_.control<window::Frame>(control.row.name).onUpdate = [this] { showFrames(); };
+      followers_.push_back(std::make_unique<Follower<window::Control>>(
+          form_.control<window::Frame>(control.row.name), [this] { showFrames(); }));
     }
   }
   showFrames();
@@ -150,13 +152,13 @@ void CalculatorWindow::showFrames() {
 }
 
 void CalculatorWindow::bindErrorReport() {
-  form_.onErrorReportChanged = [this] {
+  reportFollower_ = std::make_unique<Follower<window::DelaySubForm>>(form_, [this] {
     const std::string& text = form_.errorReport();
     SetWindowTextW(errorReport_, toUtf16(text).c_str());
     // Shown without taking the focus or activating anything.
     ShowWindow(errorReport_, text.empty() ? SW_HIDE : SW_SHOWNA);
     InvalidateRect(errorReport_, nullptr, TRUE);
-  };
+  });
 }
 
 // An auto-sized label fits its caption; its left and top stay where they are.
