@@ -3,12 +3,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cctype>
 #include <cstdio>
 #include <fstream>
-#include <regex>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 
@@ -78,14 +79,45 @@ std::map<std::uint16_t, std::uint8_t> readIntelHex(const fs::path& p) {
   return code;
 }
 
+bool isHex(const std::string& word) {
+  return !word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
+    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+  });
+}
+
+bool isWordCharacter(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+// The identifier (a letter or "_", then letters, digits, "_") that starts
+// at text[at]; empty when none does.
+std::string identifierAt(const std::string& text, std::size_t at) {
+  if (at >= text.size() || std::isdigit(static_cast<unsigned char>(text[at])) != 0 ||
+      !isWordCharacter(text[at])) {
+    return "";
+  }
+  std::size_t end = at;
+  while (end < text.size() && isWordCharacter(text[end])) {
+    ++end;
+  }
+  return text.substr(at, end - at);
+}
+
 // Globals of an sdld map file: "C:   00000062  _main   main" as sdcc
 // links, "     00000103  CALL1     |    00000106  HERE" as sdld alone.
 std::map<std::string, std::uint16_t> readMap(const fs::path& p) {
   std::map<std::string, std::uint16_t> symbols;
-  const std::regex entry(R"((?:^|\s)([0-9A-Fa-f]{8})\s+([A-Za-z_][\w]*))");
-  const std::string text = readFile(p);
-  for (std::sregex_iterator i(text.begin(), text.end(), entry), end; i != end; ++i) {
-    symbols[(*i)[2]] = static_cast<std::uint16_t>(std::stoul((*i)[1], nullptr, 16));
+  std::istringstream words(readFile(p));
+  std::string word;
+  std::string address;
+  while (words >> word) {
+    if (address.size() == 8) {
+      const std::string name = identifierAt(word, 0);
+      if (!name.empty()) {
+        symbols[name] = static_cast<std::uint16_t>(std::stoul(address, nullptr, 16));
+      }
+    }
+    address = isHex(word) ? word : "";
   }
   return symbols;
 }
@@ -97,14 +129,13 @@ std::map<std::string, std::uint16_t> readAs31Listing(const fs::path& p) {
   constexpr std::size_t kSourceColumn = 19;
   std::map<std::string, std::uint16_t> symbols;
   std::vector<std::string> pending;
-  const std::regex label(R"(^([A-Za-z_]\w*):)");
   std::istringstream in(readFile(p));
   std::string line;
-  std::smatch m;
   while (std::getline(in, line)) {
     const std::string source = line.size() > kSourceColumn ? line.substr(kSourceColumn) : "";
-    if (std::regex_search(source, m, label)) {
-      pending.push_back(m[1]);
+    const std::string label = identifierAt(source, 0);
+    if (!label.empty() && source.size() > label.size() && source[label.size()] == ':') {
+      pending.push_back(label);
     }
     if (line.size() > 5 && line[4] == ':' && line.find_first_not_of(' ', 5) < kSourceColumn) {
       for (const std::string& name : pending) {
@@ -212,16 +243,8 @@ std::uint64_t clocksBetween(const TempDir& dir, const Image& image, const std::s
   // A routine that never returns would hang the test: s51 gets 10 minutes.
   const Run r = mustRun(dir.path(),
                         "timeout 600 s51 -t " + cpu + " -q '" + image.hex.string() + "' < run.cmd");
-  const std::regex stop(R"(Stop at 0x0*([0-9a-fA-F]+): \(\d+\) Breakpoint)");
-  const std::regex total(R"(Total time since last reset= [0-9.e+-]+ sec \((\d+) clks\))");
-  std::vector<std::uint64_t> stops;
-  std::vector<std::uint64_t> clocks;
-  for (std::sregex_iterator i(r.output.begin(), r.output.end(), stop), end; i != end; ++i) {
-    stops.push_back(std::stoull((*i)[1], nullptr, 16));
-  }
-  for (std::sregex_iterator i(r.output.begin(), r.output.end(), total), end; i != end; ++i) {
-    clocks.push_back(std::stoull((*i)[1]));
-  }
+  const std::vector<std::uint64_t> stops = breakpointStops(r.output);
+  const std::vector<std::uint64_t> clocks = clocksAtStops(r.output);
   if (stops != std::vector<std::uint64_t>{first, second} || clocks.size() != 2 ||
       clocks[1] < clocks[0]) {
     throw std::runtime_error("s51 did not stop at " + hex(first) + " and then " + hex(second) +
@@ -246,6 +269,68 @@ std::string runS51(const TempDir& dir, const Image& image, const std::string& cp
   return mustRun(dir.path(),
                  "timeout 120 s51 -t " + cpu + " -q '" + image.hex.string() + "' < session.cmd")
       .output;
+}
+
+namespace {
+
+// The number in base 10 or 16 whose digits start at text[at], if any.
+std::optional<std::uint64_t> numberAt(const std::string& text, std::size_t at, int base) {
+  const auto isDigit = [base](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (base == 16 ? std::isxdigit(u) : std::isdigit(u)) != 0;
+  };
+  std::size_t end = at;
+  while (end < text.size() && isDigit(text[end])) {
+    ++end;
+  }
+  if (end == at) {
+    return std::nullopt;
+  }
+  return std::stoull(text.substr(at, end - at), nullptr, base);
+}
+
+// For every line of output that holds lead and then tail, the number (in
+// base) that follows lead.
+std::vector<std::uint64_t> numbersAfter(const std::string& output, const std::string& lead,
+                                        const std::string& tail, int base) {
+  std::vector<std::uint64_t> found;
+  std::istringstream in(output);
+  std::string line;
+  while (std::getline(in, line)) {
+    const std::size_t at = line.find(lead);
+    if (at == std::string::npos || line.find(tail, at + lead.size()) == std::string::npos) {
+      continue;
+    }
+    if (const auto n = numberAt(line, at + lead.size(), base)) {
+      found.push_back(*n);
+    }
+  }
+  return found;
+}
+
+}  // namespace
+
+std::vector<std::uint64_t> breakpointStops(const std::string& output) {
+  return numbersAfter(output, "Stop at 0x", ") Breakpoint", 16);
+}
+
+std::vector<std::uint64_t> clocksAtStops(const std::string& output) {
+  std::vector<std::uint64_t> clocks;
+  std::istringstream in(output);
+  std::string line;
+  while (std::getline(in, line)) {
+    const std::string lead = "Total time since last reset= ";
+    const std::string count = " sec (";
+    const std::size_t at = line.find(lead);
+    const std::size_t open = at == std::string::npos ? at : line.find(count, at + lead.size());
+    if (open == std::string::npos || line.find(" clks)", open) == std::string::npos) {
+      continue;
+    }
+    if (const auto n = numberAt(line, open + count.size(), 10)) {
+      clocks.push_back(*n);
+    }
+  }
+  return clocks;
 }
 
 }  // namespace delaysub::simtest

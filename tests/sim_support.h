@@ -64,4 +64,11 @@ std::string testName(std::string text);
 std::string runS51(const TempDir& dir, const Image& image, const std::string& cpu,
                    const std::string& commands);
 
+// Read from s51's output, in their order: the addresses of its breakpoint
+// stops ("Stop at 0x0103: (4) Breakpoint"), and the clocks counted since
+// reset at each "state" ("Total time since last reset= 0.0001 sec (1200
+// clks)").
+std::vector<std::uint64_t> breakpointStops(const std::string& output);
+std::vector<std::uint64_t> clocksAtStops(const std::string& output);
+
 }  // namespace delaysub::simtest

@@ -8,12 +8,14 @@
 // of the answer's rate.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <map>
 #include <random>
-#include <regex>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "codegen/delay.h"
@@ -39,6 +41,68 @@ std::string hex(unsigned value) {
   return s.str();
 }
 
+using simtest::clocksAtStops;
+
+bool isHexDigits(const std::string& text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0 || (c >= 'A' && c <= 'F');
+  });
+}
+
+// A51's hexadecimal ("0CAH", "8EH"): upper-case digits and a closing H.
+bool isHexWithH(const std::string& text) {
+  return text.size() > 1 && text.back() == 'H' && isHexDigits(text.substr(0, text.size() - 1));
+}
+
+// The digits of an A51 hexadecimal without the H and one leading 0.
+std::string withoutH(const std::string& text) {
+  const std::string digits = text.substr(0, text.size() - 1);
+  return digits.size() > 1 && digits[0] == '0' ? digits.substr(1) : digits;
+}
+
+// An instruction's A51 immediate ("#0FDH") as sdas writes it ("#0xFD").
+std::string sdasImmediate(const std::string& instruction) {
+  const std::size_t hash = instruction.find('#');
+  if (hash == std::string::npos) {
+    return instruction;
+  }
+  std::size_t end = hash + 1;
+  while (end < instruction.size() && std::isalnum(static_cast<unsigned char>(instruction[end]))) {
+    ++end;
+  }
+  const std::string number = instruction.substr(hash + 1, end - hash - 1);
+  if (!isHexWithH(number)) {
+    return instruction;
+  }
+  return instruction.substr(0, hash + 1) + "0x" + withoutH(number) + instruction.substr(end);
+}
+
+// The registers of s51's "dump sfr" lines ("0x8a tl0:  0b00000000 0x00"),
+// name and value, in the order printed.
+std::vector<std::pair<std::string, int>> sfrDumps(const std::string& output) {
+  const auto isByte = [](const std::string& w) {
+    return w.size() == 4 && w.compare(0, 2, "0x") == 0 &&
+           std::all_of(w.begin() + 2, w.end(),
+                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+  };
+  std::vector<std::string> words;
+  std::istringstream in(output);
+  for (std::string w; in >> w;) {
+    words.push_back(w);
+  }
+  std::vector<std::pair<std::string, int>> found;
+  for (std::size_t i = 0; i + 3 < words.size(); ++i) {
+    const std::string& name = words[i + 1];
+    if (isByte(words[i]) && name.size() > 1 && name.back() == ':' &&
+        words[i + 2].compare(0, 2, "0b") == 0 && isByte(words[i + 3])) {
+      found.emplace_back(name.substr(0, name.size() - 1),
+                         static_cast<int>(std::stoul(words[i + 3], nullptr, 16)));
+      i += 3;
+    }
+  }
+  return found;
+}
+
 // Whether as31 has the name built in (it knows the 8052's registers and
 // bits, and will not have them declared again).
 bool as31Knows(const std::string& name) {
@@ -57,15 +121,19 @@ bool as31Knows(const std::string& name) {
 // as as31 reads them, and only those: .equ, or nothing where as31 has the
 // name built in (the bytes are compared with the instruction list after).
 std::string forAs31(const std::string& code) {
-  const std::regex declaration(R"(^(\w+)\s+(DATA|BIT)\s+0?([0-9A-F]+)H$)");
   std::istringstream in(code);
   std::string out;
   std::string line;
-  std::smatch m;
   while (std::getline(in, line)) {
-    if (std::regex_match(line, m, declaration)) {
-      if (!as31Knows(m[1])) {
-        out += "        .equ " + std::string(m[1]) + ", 0x" + std::string(m[3]) + "\n";
+    std::istringstream words(line);
+    std::string name;
+    std::string kind;
+    std::string value;
+    std::string more;
+    if (words >> name >> kind >> value && !(words >> more) && (kind == "DATA" || kind == "BIT") &&
+        isHexWithH(value)) {
+      if (!as31Knows(name)) {
+        out += "        .equ " + name + ", 0x" + withoutH(value) + "\n";
       }
       continue;
     }
@@ -120,7 +188,7 @@ Image build(const TempDir& dir, const InitCode& init, const std::string& code, L
       call[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(call[i])));
     }
     if (lang == Language::Sdas) {
-      call = std::regex_replace(call, std::regex("#0?([0-9A-F]+)H"), "#0x$1");
+      call = sdasImmediate(call);
     }
     call = "        " + call;
   }
@@ -132,19 +200,6 @@ Image build(const TempDir& dir, const InitCode& init, const std::string& code, L
       << "the assembler's bytes differ from the instruction list:\n"
       << code;
   return image;
-}
-
-std::vector<std::uint64_t> numbersAfter(const std::string& output, const std::string& pattern) {
-  std::vector<std::uint64_t> found;
-  const std::regex r(pattern);
-  for (std::sregex_iterator i(output.begin(), output.end(), r), end; i != end; ++i) {
-    found.push_back(std::stoull((*i)[1], nullptr, 0));
-  }
-  return found;
-}
-
-std::vector<std::uint64_t> clocksAtStops(const std::string& output) {
-  return numbersAfter(output, R"(Total time since last reset= \S+ sec \((\d+) clks\))");
 }
 
 // The sweeps' generator (DELAYSUB_SIM_SEED sets its seed) and their size
@@ -210,12 +265,11 @@ std::vector<Entry> entriesOf(const TempDir& dir, const Image& image, const std::
   for (std::size_t i = 0; i < clocks.size(); ++i) {
     list[i].clocks = clocks[i];
   }
-  const std::regex reg(R"(0x([0-9a-f]{2}) (\w+):\s+0b[01]+ 0x([0-9a-f]{2}))");
   std::size_t at = 0;
   int seen = 0;
-  for (std::sregex_iterator i(out.begin(), out.end(), reg), end; i != end; ++i) {
+  for (const auto& [name, value] : sfrDumps(out)) {
     if (at < list.size()) {
-      list[at].registers[(*i)[2]] = static_cast<int>(std::stoul((*i)[3], nullptr, 16));
+      list[at].registers[name] = value;
     }
     if (++seen % 4 == 0) {  // 4 registers an entry
       ++at;
