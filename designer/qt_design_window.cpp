@@ -293,9 +293,12 @@ void DesignWindow::showTable(QTableWidget* table, const ChoiceTable& choices) {
   // The model already shows the selected row's code: the table follows it
   // without telling it again.
   const QSignalBlocker blocker(table);
-  bool changed = table->rowCount() != static_cast<int>(choices.rows.size());
-  table->setRowCount(static_cast<int>(choices.rows.size()));
-  for (int r = 0; r < table->rowCount(); ++r) {
+  const int rows = static_cast<int>(choices.rows.size());
+  // The columns to fit to their texts again: every one where rows or items
+  // come or go, else those where a text changed its length.
+  QList<bool> refit(table->columnCount(), table->rowCount() != rows);
+  table->setRowCount(rows);
+  for (int r = 0; r < rows; ++r) {
     const auto& cells = choices.rows[static_cast<std::size_t>(r)];
     for (int c = 0; c < table->columnCount(); ++c) {
       QString text = toQt(cells[static_cast<std::size_t>(c)]);
@@ -305,9 +308,9 @@ void DesignWindow::showTable(QTableWidget* table, const ChoiceTable& choices) {
       QTableWidgetItem* item = table->item(r, c);
       if (item == nullptr) {
         table->setItem(r, c, new QTableWidgetItem(text));
-        changed = true;
+        refit.fill(true);
       } else if (item->text() != text) {
-        changed = changed || item->text().size() != text.size();
+        refit[c] = refit[c] || item->text().size() != text.size();
         item->setText(text);
       }
     }
@@ -317,8 +320,15 @@ void DesignWindow::showTable(QTableWidget* table, const ChoiceTable& choices) {
   } else {
     table->clearSelection();
   }
-  if (changed) {
+  if (refit.count(true) == refit.size()) {
     table->resizeColumnsToContents();
+    return;
+  }
+  // The last column stretches to the table's edge: it is not fitted.
+  for (int c = 0; c + 1 < table->columnCount(); ++c) {
+    if (refit[c]) {
+      table->resizeColumnToContents(c);
+    }
   }
 }
 

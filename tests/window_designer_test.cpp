@@ -1,24 +1,29 @@
 // The design window with real key and mouse events: opened from the main
 // window by its context menus and by Ctrl+D, typed into on every page,
 // chips switched, code copied, closed; the main window unchanged throughout.
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -298,6 +303,86 @@ class DesignerWindowTest : public QObject {
     QCOMPARE(QApplication::clipboard()->text(), QString::fromStdString(model.uart().code));
   }
 
+  // A new code shows from its top left with nothing selected, however far the
+  // user had scrolled and whatever was selected; its text is the model's.
+  void newCodeShowsFromTheTop_data() {
+    QTest::addColumn<QString>("keys");
+    QTest::newRow("a few lines change") << "1";        // 1 ms -> 11 ms
+    QTest::newRow("every line changes") << "\b\b250";  // -> 250 ms
+    QTest::newRow("no answer") << "\b\bx";
+  }
+  void newCodeShowsFromTheTop() {
+    QFETCH(QString, keys);
+    DesignWindow* design = openByCtrlD();
+    QVERIFY(design != nullptr);
+    design->pages()->setCurrentIndex(1);
+    auto* period = in<QLineEdit>("period");
+    period->setFocus();
+    period->end(false);
+    auto* code = in<CodeBox>("timerCode");
+    QVERIFY(code->verticalScrollBar()->maximum() > 0);
+    code->selectAll();
+    code->verticalScrollBar()->setValue(code->verticalScrollBar()->maximum());
+    code->horizontalScrollBar()->setValue(code->horizontalScrollBar()->maximum());
+    for (QChar key : keys) {
+      if (key == u'\b') {
+        QTest::keyClick(period, Qt::Key_Backspace);
+      } else {
+        QTest::keyClick(period, key.toLatin1());
+      }
+    }
+    QCOMPARE(code->toPlainText(), QString::fromStdString(design->model().timer().code));
+    QCOMPARE(code->code(), code->toPlainText());
+    QVERIFY(!code->textCursor().hasSelection());
+    QCOMPARE(code->textCursor().position(), 0);
+    QCOMPARE(code->verticalScrollBar()->value(), 0);
+    QCOMPARE(code->horizontalScrollBar()->value(), 0);
+  }
+
+  // After every key the tables' columns are as wide as their widest text
+  // (the last one reaches to the table's edge): no text is cut short.
+  void tablesFitTheirTexts() {
+    DesignWindow* design = openByCtrlD();
+    QVERIFY(design != nullptr);
+    const struct {
+      int page;
+      const char* box;
+      const char* table;
+      const char* keys;
+    } pages[] = {{1, "period", "timerTable", "1\b\b0.5\b\b\b7777\b\b\b"},
+                 {2, "baud", "uartTable", "00\b\b\b\b\b\b110\b\b\b2400"}};
+    for (const auto& p : pages) {
+      design->pages()->setCurrentIndex(p.page);
+      QWidget* box = in<QWidget>(p.box);
+      if (auto* list = qobject_cast<QComboBox*>(box)) {
+        box = list->lineEdit();
+      }
+      box->setFocus();
+      auto* table = in<QTableWidget>(p.table);
+      for (const char* key = p.keys; *key != '\0'; ++key) {
+        if (*key == '\b') {
+          QTest::keyClick(box, Qt::Key_Backspace);
+        } else {
+          QTest::keyClick(box, *key);
+        }
+        QCoreApplication::processEvents();
+        for (int c = 0; c + 1 < table->columnCount(); ++c) {
+          const QAbstractItemView* view = table;  // where sizeHintForColumn is public
+          const int fitted =
+              std::max(view->sizeHintForColumn(c), table->horizontalHeader()->sectionSizeHint(c));
+          QVERIFY2(table->columnWidth(c) == fitted,
+                   qPrintable(QStringLiteral("%1 column %2 after '%3': %4, not %5")
+                                  .arg(QLatin1String(p.table))
+                                  .arg(c)
+                                  .arg(*key == '\b' ? QStringLiteral("Backspace")
+                                                    : QString(QLatin1Char(*key)))
+                                  .arg(table->columnWidth(c))
+                                  .arg(fitted)));
+        }
+      }
+    }
+  }
+
   // The chip list by keyboard: every page follows; then the window closes.
   void switchChipsAndClose() {
     QPointer<DesignWindow> design = openByCtrlD();
@@ -325,6 +410,75 @@ class DesignerWindowTest : public QObject {
     retype(main_->control("Text1", 1), QStringLiteral("100"));
     QCOMPARE(qobject_cast<QLineEdit*>(main_->control("Text1", 0))->text(),
              QString::fromStdString(main_->form().Text1(0).text()));
+  }
+
+  // Alt and the underlined letter of a caption reach its control on every
+  // page: the focus goes to the control, the check box also toggles.
+  void mnemonicsReachTheirControls_data() {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QChar>("letter");
+    QTest::addColumn<QString>("control");
+    const struct {
+      int page;
+      char letter;
+      const char* control;
+    } rows[] = {{0, 'P', "chip"},          {0, 'F', "crystal"},       {0, 'T', "delayTime"},
+                {0, 'U', "delayUnit"},     {0, 'R', "rounding"},      {0, 'M', "form"},
+                {0, 'L', "delayLanguage"}, {0, 'S', "save"},          {1, 'T', "period"},
+                {1, 'U', "periodUnit"},    {1, 'L', "timerLanguage"}, {1, 'F', "crystal"},
+                {2, 'B', "baud"},          {2, 'L', "uartLanguage"},  {2, 'P', "chip"}};
+    for (const auto& r : rows) {
+      QTest::addRow("page %d, Alt+%c", r.page, r.letter)
+          << r.page << QChar::fromLatin1(r.letter) << QString::fromLatin1(r.control);
+    }
+  }
+  void mnemonicsReachTheirControls() {
+    QFETCH(int, page);
+    QFETCH(QChar, letter);
+    QFETCH(QString, control);
+    DesignWindow* design = openByCtrlD();
+    QVERIFY(design != nullptr);
+    QVERIFY(QTest::qWaitForWindowActive(design));
+    design->pages()->setCurrentIndex(page);
+    // Away from every control named here: the page's code box.
+    const char* const codeBoxes[] = {"delayCode", "timerCode", "uartCode"};
+    in<QWidget>(codeBoxes[page])->setFocus();
+    auto* target = in<QWidget>(control.toLatin1().constData());
+    auto* check = qobject_cast<QCheckBox*>(target);
+    const bool wasChecked = check != nullptr && check->isChecked();
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(letter.unicode()),
+                    Qt::AltModifier);
+    QWidget* now = QApplication::focusWidget();
+    QVERIFY2(now == target || now == target->focusProxy(),
+             qPrintable(now->objectName() + QStringLiteral(" has the focus")));
+    if (check != nullptr) {
+      QTRY_COMPARE(check->isChecked(), !wasChecked);  // after its pressed look
+      QCOMPARE(design->model().delayInputs().save, !wasChecked);
+    }
+  }
+
+  // No two captions that show together underline the same letter.
+  void mnemonicsAreUniquePerPage() {
+    DesignWindow* design = openByCtrlD();
+    QVERIFY(design != nullptr);
+    for (int page = 0; page < design->pages()->count(); ++page) {
+      design->pages()->setCurrentIndex(page);
+      QStringList seen;
+      for (const QWidget* w : design->findChildren<QWidget*>()) {
+        QString text;
+        if (const auto* label = qobject_cast<const QLabel*>(w)) {
+          text = label->text();
+        } else if (const auto* button = qobject_cast<const QAbstractButton*>(w)) {
+          text = button->text();
+        }
+        const QString key = QKeySequence::mnemonic(text).toString();
+        if (w->isVisible() && !key.isEmpty()) {
+          QVERIFY2(!seen.contains(key), qPrintable(key + QStringLiteral(" twice: ") + text));
+          seen << key;
+        }
+      }
+      QVERIFY(seen.size() >= 4);
+    }
   }
 
   // Combo boxes are named by their captions, not by their values; the tab
