@@ -9,11 +9,21 @@
 // run the heap, the undo stacks and the documents are no larger than after
 // the first thousand inputs, plus a small bound.
 //
+// The design window takes part (window_storm_design.h): the storm opens it
+// from the main window, works in it for a while, goes back to the main
+// window or closes it. While it is open every code box, figure and table
+// equals what a model of its own computes for the inputs it shows, and the
+// main window does not change under the design window's inputs. A second
+// run opens and closes it many times: the heap stays within a bound and no
+// widget outlives a close (the resident memory is reported).
+//
 //   DELAYSUB_STORM_EVENTS  inputs to send (default: a run of about 20 s)
 //   DELAYSUB_STORM_SEED    seed of the generator (default fixed)
+//   DELAYSUB_STORM_CYCLES  openings of the design window in the second run
 //
 // A failure names the seed, the input's number and the inputs before it.
 #include <malloc.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QClipboard>
@@ -24,6 +34,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMimeData>
+#include <QPixmapCache>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,13 +42,16 @@
 #include <QTextEdit>
 #include <deque>
 #include <exception>
+#include <fstream>
 #include <memory>
 #include <random>
 #include <vector>
 
 #include "fuzz/form_invariants.h"
+#include "storm_input.h"
 #include "window/qt_text.h"
 #include "window/qt_window.h"
+#include "window_storm_design.h"
 #include "window_test_support.h"
 #include "x11_clipboard.h"
 
@@ -54,8 +68,12 @@ using delaysub::window::DelaySubWindow;
 using delaysub::window::Kind;
 using delaysub::window::layoutTable;
 using delaysub::window::toQt;
+using delaysub::window::test_support::clickAt;
 using delaysub::window::test_support::Clipboard;
 using delaysub::window::test_support::ClipboardStates;
+using delaysub::window::test_support::composeText;
+using delaysub::window::test_support::DesignStorm;
+using delaysub::window::test_support::typeInto;
 
 namespace {
 
@@ -71,6 +89,17 @@ constexpr std::size_t kHeapBound = 512 * 1024;
 constexpr int kUndoBound = 64;
 constexpr int kBlockBound = 64;
 constexpr std::size_t kRecentEvents = 12;
+// Openings of the design window in the second run, the one its footprint
+// is first measured after, the inputs to it between opening and closing,
+// and how much the heap may grow after that.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr long kDefaultCycles = 25;
+#else
+constexpr long kDefaultCycles = 40;
+#endif
+constexpr long kBaselineCycles = 10;
+constexpr int kInputsPerCycle = 8;
+constexpr std::size_t kCycleHeapBound = 256 * 1024;
 
 QtMessageHandler previousHandler = nullptr;
 
@@ -78,6 +107,14 @@ long fromEnvironment(const char* name, long fallback) {
   bool ok = false;
   const long value = qEnvironmentVariable(name).toLong(&ok);
   return ok && value > 0 ? value : fallback;
+}
+
+// The resident memory of the process.
+long residentBytes() {
+  std::ifstream statm("/proc/self/statm");
+  long pages = 0, resident = 0;
+  statm >> pages >> resident;
+  return resident * sysconf(_SC_PAGESIZE);
 }
 
 std::size_t heapInUse() {
@@ -163,7 +200,8 @@ enum class Input {
   DoubleClickLabel,
   PickByKey,
   PickInPopup,
-  Clipboard
+  Clipboard,
+  Design  // to the design window, opening it where it is closed
 };
 const std::pair<Input, int> kInputs[] = {
     {Input::Type, 26},
@@ -176,6 +214,7 @@ const std::pair<Input, int> kInputs[] = {
     {Input::PickByKey, 2},
     {Input::PickInPopup, 1},
     {Input::Clipboard, 3},
+    {Input::Design, 1},
 };
 
 // Picks the entries of a table in proportion to their weights.
@@ -196,6 +235,7 @@ class WindowStormTest : public QObject {
  private:
   EventWatch watch_;  // outlives the window it follows
   std::unique_ptr<DelaySubWindow> window_;
+  std::unique_ptr<DesignStorm> design_;  // goes before the window
   ClipboardStates clipboard_;
   std::mt19937 random_;
   std::discrete_distribution<int> inputs_ =
@@ -220,42 +260,9 @@ class WindowStormTest : public QObject {
 
   QWindow* window() const { return window_->windowHandle(); }
 
-  // A mouse click (or a double or middle click) through the window system
-  // at a point of the widget.
   static void click(QWidget* widget, QPoint at, Qt::MouseButton button = Qt::LeftButton,
                     bool twice = false) {
-    QWidget* top = widget->window();
-    const QPoint point = widget->mapTo(top, at);
-    if (twice) {
-      QTest::mouseDClick(top->windowHandle(), button, {}, point);
-    } else {
-      QTest::mouseClick(top->windowHandle(), button, {}, point);
-    }
-  }
-
-  // The text, typed key by key into whatever has the focus.
-  void type(const QString& text) {
-    for (QChar c : text) {
-      if (c.unicode() < 0x80) {
-        QTest::keyClick(window(), c.toLatin1());
-      } else {
-        QTest::sendKeyEvent(QTest::Click, window(), Qt::Key_unknown, QString(c), Qt::NoModifier);
-      }
-    }
-  }
-
-  // Text from an input method: composed, then committed in one event.
-  void compose(const QString& text) {
-    QObject* focus = QGuiApplication::focusObject();
-    auto* widget = qobject_cast<QWidget*>(focus);
-    if (!widget || !widget->testAttribute(Qt::WA_InputMethodEnabled)) {
-      return;
-    }
-    QInputMethodEvent composing(QStringLiteral("pin"), {});
-    QApplication::sendEvent(focus, &composing);
-    QInputMethodEvent commit;
-    commit.setCommitString(text);
-    QApplication::sendEvent(focus, &commit);
+    clickAt(widget, at, button, twice);
   }
 
   QString clickBox() {
@@ -375,12 +382,12 @@ class WindowStormTest : public QObject {
     switch (input) {
       case Input::Type: {
         const QString& text = any(kTyped);
-        type(text);
+        typeInto(window(), text);
         return QStringLiteral("type \"%1\"").arg(text);
       }
       case Input::Compose: {
         const QString& text = any(kComposed);
-        compose(text);
+        composeText(text);
         return QStringLiteral("compose \"%1\"").arg(text);
       }
       case Input::Key: {
@@ -408,6 +415,8 @@ class WindowStormTest : public QObject {
         return pickInPopup(failure);
       case Input::Clipboard:
         return changeClipboard(failure);
+      case Input::Design:
+        return design_->enter(failure);
     }
     return {};
   }
@@ -532,6 +541,29 @@ class WindowStormTest : public QObject {
     return f;
   }
 
+  // What is wrong after an input: the failure of sending it, else the first
+  // mismatch of the main window, else of the design window.
+  QString checked(const QString& failure) {
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    if (!failure.isEmpty()) {
+      return failure;
+    }
+    const QString wrong = mismatch();
+    return wrong.isEmpty() ? design_->mismatch() : wrong;
+  }
+
+  // The design window closed for a measure, so that every measure sees the
+  // same windows.
+  QString closeDesign() {
+    QString failure;
+    const QString what = design_->close(failure);
+    if (!failure.isEmpty()) {
+      recent_.push_back(what);
+    }
+    return failure;
+  }
+
   QString failed(unsigned seed, long n, const QString& why) const {
     QString text =
         QStringLiteral("seed %1, input %2: %3\nthe inputs up to it:").arg(seed).arg(n).arg(why);
@@ -544,6 +576,9 @@ class WindowStormTest : public QObject {
  private slots:
   void initTestCase() {
     x11_ = QGuiApplication::platformName() == QLatin1String("xcb");
+    // Qt's pixmap cache fills with the drawings of every new window up to
+    // its limit (10 MiB): without it the measures see what the windows keep.
+    QPixmapCache::setCacheLimit(0);
     if (!x11_) {
       // The offscreen platform cannot raise the list or grab the keyboard,
       // and says so at every list it opens.
@@ -555,6 +590,7 @@ class WindowStormTest : public QObject {
           });
     }
     window_ = std::make_unique<DelaySubWindow>(&watch_);
+    design_ = std::make_unique<DesignStorm>(*window_, random_);
     window_->show();
     QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
     window_->activateWindow();
@@ -572,6 +608,7 @@ class WindowStormTest : public QObject {
   }
   void cleanupTestCase() {
     clipboard_.release();
+    design_.reset();
     window_.reset();
   }
 
@@ -586,12 +623,8 @@ class WindowStormTest : public QObject {
       watch_.startStep(window_->form());
       QString failure, what;
       try {
-        what = send(failure);
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        if (failure.isEmpty()) {
-          failure = mismatch();
-        }
+        what = design_->inFront() ? design_->send(failure) : send(failure);
+        failure = checked(failure);
       } catch (const std::exception& e) {
         failure = QStringLiteral("exception: %1").arg(QString::fromLocal8Bit(e.what()));
       }
@@ -603,6 +636,9 @@ class WindowStormTest : public QObject {
         QFAIL(qPrintable(failed(seed, n, failure)));
       }
       if (n == std::min(kBaselineEvents, events)) {
+        if (const QString wrong = closeDesign(); !wrong.isEmpty()) {
+          QFAIL(qPrintable(failed(seed, n, wrong)));
+        }
         baseline = settledFootprint();
         if (const QString wrong = mismatch(); !wrong.isEmpty()) {
           QFAIL(qPrintable(failed(seed, n, wrong)));
@@ -610,6 +646,9 @@ class WindowStormTest : public QObject {
       }
     }
     const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
+    if (const QString wrong = closeDesign(); !wrong.isEmpty()) {
+      QFAIL(qPrintable(failed(seed, events, wrong)));
+    }
     const Footprint end = settledFootprint();
     if (const QString wrong = mismatch(); !wrong.isEmpty()) {
       QFAIL(qPrintable(failed(seed, events, wrong)));
@@ -622,6 +661,68 @@ class WindowStormTest : public QObject {
     QVERIFY2(end.templateUndo <= baseline.templateUndo + kUndoBound, qPrintable(end.text()));
     QVERIFY2(end.formulaBlocks <= baseline.formulaBlocks + kBlockBound, qPrintable(end.text()));
     QVERIFY2(end.templateBlocks <= baseline.templateBlocks + kBlockBound, qPrintable(end.text()));
+  }
+
+  // The design window opened, typed into and closed again and again: after
+  // the first few times the heap does not grow
+  // beyond a bound, and every close leaves as many widgets as the first.
+  void designOpenedAndClosed() {
+    const auto seed = static_cast<unsigned>(fromEnvironment("DELAYSUB_STORM_SEED", kDefaultSeed));
+    const long cycles =
+        std::max(fromEnvironment("DELAYSUB_STORM_CYCLES", kDefaultCycles), kBaselineCycles + 1);
+    random_.seed(seed);
+    recent_.clear();
+    std::size_t heap = 0;
+    long resident = 0;
+    qsizetype widgets = 0;
+    QElapsedTimer clock;
+    clock.start();
+    for (long n = 1; n <= cycles; ++n) {
+      for (int i = 0; i <= kInputsPerCycle; ++i) {
+        watch_.startStep(window_->form());
+        QString failure, what;
+        try {
+          what = design_->inFront() ? design_->send(failure) : design_->enter(failure);
+          failure = checked(failure);
+        } catch (const std::exception& e) {
+          failure = QStringLiteral("exception: %1").arg(QString::fromLocal8Bit(e.what()));
+        }
+        recent_.push_back(what);
+        if (recent_.size() > kRecentEvents) {
+          recent_.pop_front();
+        }
+        if (!failure.isEmpty()) {
+          QFAIL(qPrintable(failed(seed, n, failure)));
+        }
+      }
+      if (const QString wrong = closeDesign(); !wrong.isEmpty()) {
+        QFAIL(qPrintable(failed(seed, n, wrong)));
+      }
+      QGuiApplication::clipboard()->clear();
+      QCoreApplication::processEvents();
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+      const qsizetype now = QApplication::allWidgets().size();
+      if (n == kBaselineCycles) {
+        heap = heapInUse();
+        resident = residentBytes();
+        widgets = now;
+      } else if (n > kBaselineCycles && now != widgets) {
+        QFAIL(qPrintable(failed(seed, n,
+                                QStringLiteral("%1 widgets after the close, %2 after close %3")
+                                    .arg(now)
+                                    .arg(widgets)
+                                    .arg(kBaselineCycles))));
+      }
+    }
+    const std::size_t endHeap = heapInUse();
+    const long endResident = residentBytes();
+    const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
+    qInfo(
+        "%ld openings, seed %u, %.1f s, %.1f ms each; after %ld: heap %zu bytes, resident %ld "
+        "bytes, %lld widgets; at the end: heap %zu bytes, resident %ld bytes",
+        cycles, seed, seconds, 1000.0 * seconds / static_cast<double>(cycles), kBaselineCycles,
+        heap, resident, static_cast<long long>(widgets), endHeap, endResident);
+    QVERIFY2(endHeap <= heap + kCycleHeapBound, "the heap grows with every opening");
   }
 };
 
