@@ -210,7 +210,7 @@ std::variant<TimerAnswer, TimerError> timerAnswer(const TimerRequest& r) {
   }
   const mcu::TimerSet& set = *std::get<const mcu::TimerSet*>(found);
   if (const auto problem = filterProblem(*r.chip, set, r.filter)) {
-    return TimerError{TimerError::Kind::Usage, *problem};
+    return TimerError{TimerError::Kind::Usage, problem->message, problem->field};
   }
   TimerAnswer a;
   a.chip = std::string(r.chip->name);
@@ -240,17 +240,15 @@ std::variant<UartAnswer, TimerError> uartAnswer(const UartRequest& r) {
     return *e;
   }
   const mcu::TimerSet& set = *std::get<const mcu::TimerSet*>(found);
-  if (r.timer) {
-    if (const auto problem = uartFilterProblem(*r.chip, set, *r.timer)) {
-      return TimerError{TimerError::Kind::Usage, *problem};
-    }
+  if (const auto problem = uartFilterProblem(*r.chip, set, r.filter)) {
+    return TimerError{TimerError::Kind::Usage, problem->message, problem->field};
   }
   UartAnswer a;
   a.chip = std::string(r.chip->name);
   a.crystalHz = r.crystalHz;
   a.baud = r.baud;
   a.language = r.language;
-  a.plan = planUart(set, r.crystalHz, r.baud, r.timer);
+  a.plan = planUart(set, r.crystalHz, r.baud, r.filter);
   if (!a.plan.best) {
     return TimerError{TimerError::Kind::OutOfRange,
                       uartOutOfReach(*r.chip, a.plan, r.crystalHz, r.baud)};

@@ -63,7 +63,9 @@ CodeView timerView(const codegen::TimerAnswer& a) {
 
 CodeView uartView(const codegen::UartAnswer& a) {
   const codegen::UartOption& o = a.bestOption();
-  return {a.code, "定时器 " + std::to_string(o.source->timer) + "，" +
+  return {a.code, "定时器 " + std::to_string(o.source->timer) + " 方式 " +
+                      std::to_string(o.source->mode) +
+                      (o.source->smod ? "，SMOD " + std::to_string(*o.source->smod) : "") + "，" +
                       codegen::clockText(o.clock->divider) + "：实际波特率 " +
                       codegen::fixedText(o.count.actualBaud, 2) + "，误差 " +
                       codegen::fixedText(o.count.errorPercent, 2) + " %"};
@@ -169,22 +171,19 @@ CodeView uartRowCode(const Setting& s, const UartInputs& in, std::size_t row) {
   if (whole == nullptr || row >= whole->plan.options.size()) {
     return noAnswer("无法生成：" + std::get<codegen::TimerError>(all).message + "。");
   }
-  const codegen::UartOption& o = whole->plan.options[row];
-  r.timer = o.source->timer;
+  if (row == whole->best) {
+    return uartView(*whole);
+  }
+  r.filter = uartRowFilter(whole->plan.options[row]);
   const auto one = codegen::makeUart(r);
   if (const auto* e = std::get_if<codegen::TimerError>(&one)) {
-    return noAnswer("这一行没有初始化代码：" + e->message + "。");
+    return noAnswer("这一行无法生成：" + e->message + "。");
   }
-  const auto& a = std::get<codegen::UartAnswer>(one);
-  const codegen::UartOption& picked = a.bestOption();
-  if (picked.source != o.source || picked.clock != o.clock) {
-    return noAnswer("这一行没有初始化代码：定时器 " + std::to_string(o.source->timer) +
-                    " 的代码用的是误差最小的一种方式（" +
-                    codegen::clockText(picked.clock->divider) +
-                    (picked.source->smod ? "，SMOD " + std::to_string(*picked.source->smod) : "") +
-                    "），请选那一行。");
-  }
-  return uartView(a);
+  return uartView(std::get<codegen::UartAnswer>(one));
+}
+
+codegen::UartFilter uartRowFilter(const codegen::UartOption& o) {
+  return {o.source->timer, o.source->mode, o.source->smod, o.clock->divider};
 }
 
 }  // namespace delaysub::designer::pages
