@@ -5,27 +5,18 @@
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "calc/calc.h"
+#include "calc_support.h"
 
 namespace delaysub::calc {
 namespace {
 
 using Json = nlohmann::json;
 
-struct Outcome {
-  int status;
-  std::string out, err;
-};
-
-Outcome calc(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = runCalc(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using test::calc;
+using test::Outcome;
 
 // The best option of a JSON answer.
 Json bestOf(const std::vector<std::string>& args) {
