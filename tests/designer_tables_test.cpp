@@ -7,10 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "codegen/timer_answer.h"
 #include "designer/design_model.h"
+#include "designer/design_pages.h"
 #include "mcu/chip.h"
 
 namespace {
@@ -147,6 +149,19 @@ TEST(DesignerTimer, EveryRowsCodeIsDelaysubCalcs) {
                   std::string::npos);
       }
     }
+  }
+}
+
+// A row past the table (pages are functions others may call): a sentence,
+// no code, no exception.
+TEST(DesignerTables, RowPastTheTable) {
+  namespace pages = delaysub::designer::pages;
+  const auto setting = pages::settingOf(chipIndex("8051"), "12 MHz");
+  ASSERT_TRUE(std::holds_alternative<pages::Setting>(setting));
+  const pages::Setting& s = std::get<pages::Setting>(setting);
+  for (const auto& view : {pages::timerRowCode(s, {}, 99), pages::uartRowCode(s, {}, 99)}) {
+    EXPECT_EQ(view.code, "");
+    EXPECT_NE(view.figures.find("表中没有第 100 行"), std::string::npos) << view.figures;
   }
 }
 
