@@ -74,17 +74,23 @@ std::optional<std::uint8_t> choiceOf(const std::string& option, const std::strin
   throw UsageError{option + ": " + argText(text) + " is none of " + choices};
 }
 
-std::optional<std::uint32_t> dividerOf(const std::string& text) {
+std::optional<std::uint32_t> dividerOf(const std::string& text,
+                                       std::span<const std::uint32_t> dividers) {
   if (text.empty()) {
     return std::nullopt;
   }
-  for (const std::uint32_t divider : {12U, 6U, 4U, 1U}) {
-    if (text == std::to_string(divider)) {
-      return divider;
+  std::string choices;
+  for (std::size_t i = 0; i < dividers.size(); ++i) {
+    if (text == std::to_string(dividers[i])) {
+      return dividers[i];
     }
+    choices += (i == 0                     ? ""
+                : i + 1 == dividers.size() ? " or "
+                                           : ", ") +
+               std::to_string(dividers[i]);
   }
   throw UsageError{"--clock: " + argText(text) +
-                   " is no timer clock; use the divider of Fosc: 12, 6, 4 or 1"};
+                   " is no timer clock; use the divider of Fosc: " + choices};
 }
 
 CLI::Option* addChip(CLI::App& sub, std::string& chip) {

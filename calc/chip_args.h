@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "codegen/exact.h"
@@ -22,8 +23,13 @@ codegen::Language languageOf(const std::string& text);  // --lang: asm (or none)
 // A small whole number of the choices ("0|1|2"), or nothing for "".
 std::optional<std::uint8_t> choiceOf(const std::string& option, const std::string& text,
                                      unsigned largest);
-// --clock: the divider of Fosc (12, 6, 4, 1), or nothing for "".
-std::optional<std::uint32_t> dividerOf(const std::string& text);
+// The dividers of Fosc a timer counts (12, 6, 4, 1) and a baud rate
+// generator besides (2: the 8052's timer 2).
+inline constexpr std::uint32_t kTimerDividers[] = {12, 6, 4, 1};
+inline constexpr std::uint32_t kBaudDividers[] = {12, 6, 4, 2, 1};
+// --clock: one of the dividers, or nothing for "".
+std::optional<std::uint32_t> dividerOf(const std::string& text,
+                                       std::span<const std::uint32_t> dividers);
 
 CLI::Option* addChip(CLI::App& sub, std::string& chip);
 CLI::Option* addExactCrystal(CLI::App& sub, std::string& crystal);

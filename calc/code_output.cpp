@@ -8,6 +8,25 @@
 
 namespace delaysub::calc {
 
+namespace {
+
+// The option of a filter's field.
+std::string optionOf(codegen::FilterField field) {
+  switch (field) {
+    case codegen::FilterField::Mode:
+      return "--mode";
+    case codegen::FilterField::Smod:
+      return "--smod";
+    case codegen::FilterField::Clock:
+      return "--clock";
+    case codegen::FilterField::Timer:
+      break;
+  }
+  return "--timer";
+}
+
+}  // namespace
+
 void describeChip(Answer& a, const mcu::Chip& chip, const codegen::Ratio& crystalHz) {
   a.json["chip"] = chip.name;
   a.json["crystal_hz"] = codegen::toDouble(crystalHz);
@@ -37,13 +56,7 @@ int withCode(Answer& a, codegen::Language language, const std::string& code) {
 
 int failure(Answer& a, const codegen::TimerError& e, const std::function<void()>& list) {
   if (e.kind == codegen::TimerError::Kind::Usage) {
-    // The message names what the chip lacks: its timer, mode or clock.
-    const bool mode = e.message.find(" has no mode ") != std::string::npos;
-    const bool clock = e.message.find(" counts no ") != std::string::npos;
-    throw UsageError{std::string(mode    ? "--mode"
-                                 : clock ? "--clock"
-                                         : "--timer") +
-                     ": " + e.message};
+    throw UsageError{optionOf(e.field) + ": " + e.message};
   }
   if (e.kind == codegen::TimerError::Kind::OutOfRange) {
     try {

@@ -62,6 +62,9 @@ class Timer : public Subcommand {
     sub.add_option("--clock", clock_, "only this timer clock, as the divider of Fosc")
         ->type_name("12|6|4|1");
     addLanguage(sub, lang_);
+    sub.footer(
+        "Exit status: 0 done; 1 no choice reaches the period (the choices are still listed),\n"
+        "or no timer data for the chip; 2 a usage error, also a filter that leaves no choice.");
   }
 
   int run(Answer& a) override {
@@ -69,7 +72,8 @@ class Timer : public Subcommand {
     r.chip = &chipOf(chip_);
     r.crystalHz = crystalHzOf(crystal_);
     r.periodUs = timeUsOf("--period", period_);
-    r.filter = {choiceOf("--timer", timer_, 2), choiceOf("--mode", mode_, 2), dividerOf(clock_)};
+    r.filter = {choiceOf("--timer", timer_, 2), choiceOf("--mode", mode_, 2),
+                dividerOf(clock_, kTimerDividers)};
     r.language = languageOf(lang_);
     const auto outcome = makeTimer(r);
     describeChip(a, *r.chip, r.crystalHz);

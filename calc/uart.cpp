@@ -54,7 +54,18 @@ class Uart : public Subcommand {
     addExactCrystal(sub, crystal_)->required();
     sub.add_option("--baud", baud_, "the baud rate, e.g. 9600")->type_name("RATE")->required();
     sub.add_option("--timer", timer_, "only the baud rates of this timer")->type_name("1|2");
+    sub.add_option("--mode", mode_, "only the baud rates of the timer in this mode")
+        ->type_name("0|1|2");
+    sub.add_option("--smod", smod_, "only the baud rates with PCON's SMOD at this value")
+        ->type_name("0|1");
+    sub.add_option("--clock", clock_, "only this timer clock, as the divider of Fosc")
+        ->type_name("12|6|4|2|1");
     addLanguage(sub, lang_);
+    sub.footer(
+        "The filters keep only the ways that match them all: --timer 1 --mode 2 --smod 1\n"
+        "--clock 12 is one row of the table, and its code.\n"
+        "Exit status: 0 done; 1 no way within 2 % of the rate (the ways are still listed),\n"
+        "or no timer data for the chip; 2 a usage error, also a filter that leaves no way.");
   }
 
   int run(Answer& a) override {
@@ -62,7 +73,8 @@ class Uart : public Subcommand {
     r.chip = &chipOf(chip_);
     r.crystalHz = crystalHzOf(crystal_);
     r.baud = rateOf("--baud", baud_);
-    r.timer = choiceOf("--timer", timer_, 2);
+    r.filter = {choiceOf("--timer", timer_, 2), choiceOf("--mode", mode_, 2),
+                choiceOf("--smod", smod_, 1), dividerOf(clock_, kBaudDividers)};
     r.language = languageOf(lang_);
     const auto outcome = makeUart(r);
     describeChip(a, *r.chip, r.crystalHz);
@@ -79,7 +91,7 @@ class Uart : public Subcommand {
  private:
   static UartPlan planOf(const UartRequest& r) {
     const mcu::TimerSet* set = mcu::timersOf(*r.chip);
-    return set != nullptr ? planUart(*set, r.crystalHz, r.baud, r.timer) : UartPlan{};
+    return set != nullptr ? planUart(*set, r.crystalHz, r.baud, r.filter) : UartPlan{};
   }
 
   static void listOptions(Answer& a, const UartPlan& plan, std::optional<std::size_t> best) {
@@ -87,7 +99,7 @@ class Uart : public Subcommand {
                 plan.options, best, optionLine, optionJson);
   }
 
-  std::string chip_, crystal_, baud_, timer_, lang_;
+  std::string chip_, crystal_, baud_, timer_, mode_, smod_, clock_, lang_;
 };
 
 }  // namespace

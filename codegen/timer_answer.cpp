@@ -44,6 +44,21 @@ std::variant<const mcu::TimerSet*, TimerError> timerSetOf(const mcu::Chip* chip)
                         chipsWithTimers()};
 }
 
+// The chip's timer data, or the error that it has none or that the filter
+// leaves no choice on it (problemOf: filterProblem or uartFilterProblem).
+template <class Filter, class ProblemOf>
+std::variant<const mcu::TimerSet*, TimerError> filteredSetOf(const mcu::Chip* chip,
+                                                             const Filter& filter,
+                                                             ProblemOf problemOf) {
+  auto found = timerSetOf(chip);
+  if (const auto* set = std::get_if<const mcu::TimerSet*>(&found)) {
+    if (const auto problem = problemOf(*chip, **set, filter)) {
+      return TimerError{TimerError::Kind::Usage, problem->message, problem->field};
+    }
+  }
+  return found;
+}
+
 TimerError tooLarge(const std::string& what) {
   return {TimerError::Kind::OutOfRange, what + " is too large to compute exactly"};
 }
@@ -204,14 +219,11 @@ std::string clockText(std::uint32_t divider) {
 namespace {
 
 std::variant<TimerAnswer, TimerError> timerAnswer(const TimerRequest& r) {
-  const auto found = timerSetOf(r.chip);
+  const auto found = filteredSetOf(r.chip, r.filter, filterProblem);
   if (const auto* e = std::get_if<TimerError>(&found)) {
     return *e;
   }
   const mcu::TimerSet& set = *std::get<const mcu::TimerSet*>(found);
-  if (const auto problem = filterProblem(*r.chip, set, r.filter)) {
-    return TimerError{TimerError::Kind::Usage, *problem};
-  }
   TimerAnswer a;
   a.chip = std::string(r.chip->name);
   a.crystalHz = r.crystalHz;
@@ -235,22 +247,17 @@ std::variant<TimerAnswer, TimerError> timerAnswer(const TimerRequest& r) {
 }
 
 std::variant<UartAnswer, TimerError> uartAnswer(const UartRequest& r) {
-  const auto found = timerSetOf(r.chip);
+  const auto found = filteredSetOf(r.chip, r.filter, uartFilterProblem);
   if (const auto* e = std::get_if<TimerError>(&found)) {
     return *e;
   }
   const mcu::TimerSet& set = *std::get<const mcu::TimerSet*>(found);
-  if (r.timer) {
-    if (const auto problem = uartFilterProblem(*r.chip, set, *r.timer)) {
-      return TimerError{TimerError::Kind::Usage, *problem};
-    }
-  }
   UartAnswer a;
   a.chip = std::string(r.chip->name);
   a.crystalHz = r.crystalHz;
   a.baud = r.baud;
   a.language = r.language;
-  a.plan = planUart(set, r.crystalHz, r.baud, r.timer);
+  a.plan = planUart(set, r.crystalHz, r.baud, r.filter);
   if (!a.plan.best) {
     return TimerError{TimerError::Kind::OutOfRange,
                       uartOutOfReach(*r.chip, a.plan, r.crystalHz, r.baud)};

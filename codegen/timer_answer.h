@@ -73,7 +73,7 @@ struct UartRequest {
   const mcu::Chip* chip = nullptr;
   Ratio crystalHz;
   Ratio baud;
-  std::optional<std::uint8_t> timer;  // --timer
+  UartFilter filter;  // --timer, --mode, --smod, --clock
   Language language = Language::Asm;
 };
 
@@ -81,7 +81,7 @@ struct UartAnswer {
   std::string chip;
   Ratio crystalHz;
   Ratio baud;
-  UartPlan plan;
+  UartPlan plan;  // every way the filter lets through
   std::size_t best = 0;
   Language language = Language::Asm;
   InitCode init;
@@ -91,12 +91,13 @@ struct UartAnswer {
 
 struct TimerError {
   enum class Kind {
-    Usage,        // a timer, mode or clock the chip does not have (exit 2)
+    Usage,        // a timer, mode, SMOD or clock the chip does not have (exit 2)
     Unsupported,  // no timer data for the chip (exit 1)
     OutOfRange,   // no choice reaches the period or rate (exit 1)
   };
   Kind kind = Kind::Usage;
-  std::string message;  // one line
+  std::string message;                     // one line
+  FilterField field = FilterField::Timer;  // for Usage: the filter's field that leaves no choice
 };
 
 std::variant<TimerAnswer, TimerError> makeTimer(const TimerRequest& request);

@@ -31,15 +31,17 @@ bool better(const TimerOption& a, const TimerOption& b) {
   return a.mode->width > b.mode->width;
 }
 
-std::string joinedNumbers(const std::vector<std::uint32_t>& numbers) {
+}  // namespace
+
+std::string numberList(std::vector<std::uint32_t> numbers) {
+  std::sort(numbers.begin(), numbers.end());
+  numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
   std::string s;
   for (const std::uint32_t n : numbers) {
     s += (s.empty() ? "" : ", ") + std::to_string(n);
   }
   return s;
 }
-
-}  // namespace
 
 std::vector<RegisterValue> loadedBytes(std::span<const mcu::ValueRegister> load,
                                        std::uint32_t value) {
@@ -84,8 +86,8 @@ TimerPlan planTimer(const mcu::TimerSet& set, const Ratio& crystalHz, const Rati
   return plan;
 }
 
-std::optional<std::string> filterProblem(const mcu::Chip& chip, const mcu::TimerSet& set,
-                                         const TimerFilter& filter) {
+std::optional<FilterProblem> filterProblem(const mcu::Chip& chip, const mcu::TimerSet& set,
+                                           const TimerFilter& filter) {
   std::vector<std::uint32_t> timers;
   for (const mcu::Timer& timer : set.timers) {
     timers.push_back(timer.number);
@@ -93,41 +95,36 @@ std::optional<std::string> filterProblem(const mcu::Chip& chip, const mcu::Timer
   const std::string name(chip.name);
   const mcu::Timer* timer = filter.timer ? mcu::findTimer(set, *filter.timer) : nullptr;
   if (filter.timer && timer == nullptr) {
-    return name + " has no timer " + std::to_string(*filter.timer) + "; its timers are " +
-           joinedNumbers(timers);
+    return FilterProblem{FilterField::Timer, name + " has no timer " +
+                                                 std::to_string(*filter.timer) +
+                                                 "; its timers are " + numberList(timers)};
   }
   std::vector<std::uint32_t> modes;
   std::vector<std::uint32_t> dividers;
-  bool modeFound = false;
-  bool clockFound = false;
   for (const mcu::Timer& t : set.timers) {
     if (timer != nullptr && &t != timer) {
       continue;
     }
     for (const mcu::TimerMode& m : t.modes) {
-      modeFound = modeFound || (filter.mode && *filter.mode == m.mode);
       modes.push_back(m.mode);
     }
     for (const mcu::TimerClock& c : t.clocks) {
-      clockFound = clockFound || (filter.clockDivider && *filter.clockDivider == c.divider);
       dividers.push_back(c.divider);
     }
   }
-  const auto unique = [](std::vector<std::uint32_t>& v) {
-    std::sort(v.begin(), v.end());
-    v.erase(std::unique(v.begin(), v.end()), v.end());
+  const auto has = [](const std::vector<std::uint32_t>& v, std::uint32_t n) {
+    return std::find(v.begin(), v.end(), n) != v.end();
   };
-  unique(modes);
-  unique(dividers);
   const std::string whose =
       timer != nullptr ? "timer " + std::to_string(timer->number) + " of " + name : name;
-  if (filter.mode && !modeFound) {
-    return whose + " has no mode " + std::to_string(*filter.mode) + "; its modes are " +
-           joinedNumbers(modes);
+  if (filter.mode && !has(modes, *filter.mode)) {
+    return FilterProblem{FilterField::Mode, whose + " has no mode " + std::to_string(*filter.mode) +
+                                                "; its modes are " + numberList(modes)};
   }
-  if (filter.clockDivider && !clockFound) {
-    return whose + " counts no Fosc/" + std::to_string(*filter.clockDivider) +
-           "; its clocks are Fosc/" + joinedNumbers(dividers);
+  if (filter.clockDivider && !has(dividers, *filter.clockDivider)) {
+    return FilterProblem{FilterField::Clock, whose + " counts no Fosc/" +
+                                                 std::to_string(*filter.clockDivider) +
+                                                 "; its clocks are Fosc/" + numberList(dividers)};
   }
   return std::nullopt;
 }

@@ -56,16 +56,27 @@ struct TimerPlan {
 TimerPlan planTimer(const mcu::TimerSet& set, const Ratio& crystalHz, const Ratio& periodUs,
                     const TimerFilter& filter = {});
 
-// Why the filter leaves no choice on the chip ("stc15 has no timer 3; its
-// timers are 0, 1, 2"), or nothing where it leaves some.
-std::optional<std::string> filterProblem(const mcu::Chip& chip, const mcu::TimerSet& set,
-                                         const TimerFilter& filter);
+// A filter that leaves no choice on the chip: the field that empties it and
+// the line that says why ("stc15 has no timer 3; its timers are 0, 1, 2").
+enum class FilterField { Timer, Mode, Smod, Clock };
+struct FilterProblem {
+  FilterField field = FilterField::Timer;
+  std::string message;
+};
+
+// Why the filter leaves no choice on the chip, or nothing where it leaves
+// some.
+std::optional<FilterProblem> filterProblem(const mcu::Chip& chip, const mcu::TimerSet& set,
+                                           const TimerFilter& filter);
 
 // The line for a plan without a best: the period no option reaches and the
 // limits of the options, "10 s is beyond the timers of 8051 at 12 MHz: they
 // make 1 us to 65536 us; ...".
 std::string outOfReach(const mcu::Chip& chip, const TimerPlan& plan, const Ratio& crystalHz,
                        const Ratio& periodUs);
+
+// The numbers in ascending order, each once: "0, 1, 2".
+std::string numberList(std::vector<std::uint32_t> numbers);
 
 // r to `places` decimals, or to as many more (up to 15) as show it is not 0.
 std::string visibleText(const Ratio& r, int places);

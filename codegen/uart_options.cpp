@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <tuple>
+#include <utility>
 
 namespace delaysub::codegen {
 
@@ -23,16 +24,85 @@ std::string rateText(const Ratio& baud) {
   return visibleText(baud, 2) + " baud";
 }
 
+bool admits(const UartFilter& f, const mcu::BaudSource& s) {
+  return (!f.timer || *f.timer == s.timer) && (!f.mode || *f.mode == s.mode) &&
+         (!f.smod || f.smod == s.smod);
+}
+
+// "; it does from timers 1, 2", "; it does in mode 2": the values of a
+// field in the ways left.
+std::string whatItDoes(const std::string& how, const std::vector<std::uint32_t>& values) {
+  const std::string list = numberList(values);
+  return "; it does " + how + (list.find(',') != std::string::npos ? "s " : " ") + list;
+}
+
+using Field = std::optional<std::uint32_t> (*)(const mcu::BaudSource&);
+
+std::optional<std::uint32_t> timerOf(const mcu::BaudSource& s) {
+  return s.timer;
+}
+std::optional<std::uint32_t> modeOf(const mcu::BaudSource& s) {
+  return s.mode;
+}
+std::optional<std::uint32_t> smodOf(const mcu::BaudSource& s) {
+  return s.smod ? std::optional<std::uint32_t>(*s.smod) : std::nullopt;
+}
+
+// One field of a UartFilter: the wanted value, the way's value, and the words
+// for it.
+struct Step {
+  std::optional<std::uint8_t> wanted;
+  Field field;
+  FilterField which;
+  const char* how;  // "from timer"
+};
+
+// The ways a filter leaves, narrowed one field at a time, and the words for
+// them ("timer 1 of 8051 in mode 2").
+struct Narrowing {
+  std::vector<const mcu::BaudSource*> left;
+  std::string whose;
+
+  std::vector<std::uint32_t> valuesOf(Field field) const {
+    std::vector<std::uint32_t> values;
+    for (const mcu::BaudSource* s : left) {
+      if (const std::optional<std::uint32_t> v = field(*s)) {
+        values.push_back(*v);
+      }
+    }
+    return values;
+  }
+
+  // Keeps the ways whose field has the wanted value; false (and all kept)
+  // where none has.
+  bool narrow(Field field, std::uint32_t wanted) {
+    std::vector<const mcu::BaudSource*> kept;
+    for (const mcu::BaudSource* s : left) {
+      if (field(*s) == wanted) {
+        kept.push_back(s);
+      }
+    }
+    if (kept.empty()) {
+      return false;
+    }
+    left = std::move(kept);
+    return true;
+  }
+};
+
 }  // namespace
 
 UartPlan planUart(const mcu::TimerSet& set, const Ratio& crystalHz, const Ratio& baud,
-                  std::optional<std::uint8_t> timer) {
+                  const UartFilter& filter) {
   UartPlan plan;
   for (const mcu::BaudSource& source : set.baudSources) {
-    if (timer && *timer != source.timer) {
+    if (!admits(filter, source)) {
       continue;
     }
     for (const mcu::TimerClock& clock : source.clocks) {
+      if (filter.clockDivider && *filter.clockDivider != clock.divider) {
+        continue;
+      }
       const std::uint32_t divisor = clock.divider * source.baudDivider;
       const BaudCount count = baudCount(crystalHz, baud, divisor, source.width);
       plan.options.push_back({&source, &clock, count, loadedBytes(source.load, count.reload)});
@@ -57,23 +127,46 @@ UartPlan planUart(const mcu::TimerSet& set, const Ratio& crystalHz, const Ratio&
   return plan;
 }
 
-std::optional<std::string> uartFilterProblem(const mcu::Chip& chip, const mcu::TimerSet& set,
-                                             std::uint8_t timer) {
-  std::vector<std::uint8_t> timers;
+std::optional<FilterProblem> uartFilterProblem(const mcu::Chip& chip, const mcu::TimerSet& set,
+                                               const UartFilter& filter) {
+  Narrowing n;
+  n.whose = std::string(chip.name);
   for (const mcu::BaudSource& source : set.baudSources) {
-    if (source.timer == timer) {
-      return std::nullopt;
+    n.left.push_back(&source);
+  }
+  const Step steps[] = {{filter.timer, timerOf, FilterField::Timer, "from timer"},
+                        {filter.mode, modeOf, FilterField::Mode, "in mode"},
+                        {filter.smod, smodOf, FilterField::Smod, "with SMOD"}};
+  for (const Step& step : steps) {
+    if (!step.wanted) {
+      continue;
     }
-    if (std::find(timers.begin(), timers.end(), source.timer) == timers.end()) {
-      timers.push_back(source.timer);
+    const std::string value = std::to_string(*step.wanted);
+    const std::vector<std::uint32_t> had = n.valuesOf(step.field);
+    if (!n.narrow(step.field, *step.wanted)) {
+      const bool noSmod = had.empty() && step.which == FilterField::Smod;
+      return FilterProblem{step.which, n.whose + " takes no baud rate " + step.how + " " + value +
+                                           (noSmod ? "; SMOD takes no part in its baud rates"
+                                                   : whatItDoes(step.how, had))};
+    }
+    n.whose = step.which == FilterField::Timer ? "timer " + value + " of " + n.whose
+                                               : n.whose + " " + step.how + " " + value;
+  }
+  if (!filter.clockDivider) {
+    return std::nullopt;
+  }
+  std::vector<std::uint32_t> dividers;
+  for (const mcu::BaudSource* s : n.left) {
+    for (const mcu::TimerClock& c : s->clocks) {
+      if (*filter.clockDivider == c.divider) {
+        return std::nullopt;
+      }
+      dividers.push_back(c.divider);
     }
   }
-  std::string list;
-  for (const std::uint8_t t : timers) {
-    list += (list.empty() ? "" : ", ") + std::to_string(t);
-  }
-  return std::string(chip.name) + " takes no baud rate from timer " + std::to_string(timer) +
-         "; it does from timer" + (timers.size() > 1 ? "s " : " ") + list;
+  return FilterProblem{FilterField::Clock,
+                       n.whose + " counts no Fosc/" + std::to_string(*filter.clockDivider) +
+                           " for a baud rate; its clocks are Fosc/" + numberList(dividers)};
 }
 
 std::string uartOutOfReach(const mcu::Chip& chip, const UartPlan& plan, const Ratio& crystalHz,

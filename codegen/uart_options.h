@@ -11,6 +11,14 @@
 
 namespace delaysub::codegen {
 
+// The ways to weigh; an empty field lets every one through.
+struct UartFilter {
+  std::optional<std::uint8_t> timer = std::nullopt;
+  std::optional<std::uint8_t> mode = std::nullopt;  // the timer's mode, as BaudSource::mode
+  std::optional<std::uint8_t> smod = std::nullopt;  // only the ways in which SMOD takes part
+  std::optional<std::uint32_t> clockDivider = std::nullopt;
+};
+
 struct UartOption {
   const mcu::BaudSource* source;
   const mcu::TimerClock* clock;
@@ -29,14 +37,15 @@ struct UartPlan {
   Ratio slowest;  // ... to a full turn
 };
 
-// For crystalHz > 0 and baud > 0; timer limits the sources to that timer's.
+// For crystalHz > 0 and baud > 0.
 UartPlan planUart(const mcu::TimerSet& set, const Ratio& crystalHz, const Ratio& baud,
-                  std::optional<std::uint8_t> timer = std::nullopt);
+                  const UartFilter& filter = {});
 
-// Why no source takes its rate from that timer ("8051 takes no baud rate from
-// timer 0; it does from timers 1, 2"), or nothing where one does.
-std::optional<std::string> uartFilterProblem(const mcu::Chip& chip, const mcu::TimerSet& set,
-                                             std::uint8_t timer);
+// Why the filter leaves no way on the chip ("8051 takes no baud rate from
+// timer 0; it does from timers 1, 2"), or nothing where it leaves some. Each
+// field narrows what the one before left, and the line names that.
+std::optional<FilterProblem> uartFilterProblem(const mcu::Chip& chip, const mcu::TimerSet& set,
+                                               const UartFilter& filter);
 
 // The line for a plan without a best: "115200 baud is not within 2 % by any
 // choice of 8051 at 12 MHz: the nearest are 125000 baud (+8.51 %) and

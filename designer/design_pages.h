@@ -8,6 +8,7 @@
 #include <variant>
 
 #include "codegen/exact.h"
+#include "codegen/uart_options.h"
 #include "designer/design_model.h"
 #include "mcu/chip.h"
 
@@ -41,9 +42,12 @@ TablePage timerPage(const Setting& s, const TimerInputs& in);
 CodeView timerRowCode(const Setting& s, const TimerInputs& in, std::size_t row);
 
 TablePage uartPage(const Setting& s, const UartInputs& in);
-// The code of one row: what delaysub-calc prints with that row's --timer,
-// where that is the row; otherwise the sentence that it prints no code for it.
+// The code of one row: what delaysub-calc prints with that row's filter
+// (uartRowFilter), or its line where the row is not within 2 %.
 CodeView uartRowCode(const Setting& s, const UartInputs& in, std::size_t row);
+// The filter that leaves one row, the option o: its --timer, --mode, --smod
+// (where SMOD takes part) and --clock.
+codegen::UartFilter uartRowFilter(const codegen::UartOption& o);
 
 // The sentence that stands for the figures where a page has no answer.
 CodeView noAnswer(std::string sentence);

@@ -1,6 +1,8 @@
 // The timer and serial-port pages: the tables of choices that makeTimer and
 // makeUart weigh, and the code of a row.
+#include <type_traits>
 #include <utility>
+#include <variant>
 
 #include "codegen/timer_answer.h"
 #include "designer/design_pages.h"
@@ -63,7 +65,9 @@ CodeView timerView(const codegen::TimerAnswer& a) {
 
 CodeView uartView(const codegen::UartAnswer& a) {
   const codegen::UartOption& o = a.bestOption();
-  return {a.code, "定时器 " + std::to_string(o.source->timer) + "，" +
+  return {a.code, "定时器 " + std::to_string(o.source->timer) + " 方式 " +
+                      std::to_string(o.source->mode) +
+                      (o.source->smod ? "，SMOD " + std::to_string(*o.source->smod) : "") + "，" +
                       codegen::clockText(o.clock->divider) + "：实际波特率 " +
                       codegen::fixedText(o.count.actualBaud, 2) + "，误差 " +
                       codegen::fixedText(o.count.errorPercent, 2) + " %"};
@@ -116,6 +120,31 @@ TablePage pageOf(const std::variant<Answer, codegen::TimerError>& outcome, RowOf
   return page;
 }
 
+// The code of a row: the whole answer's where the row is its best, else the
+// answer to the request with the row's filter (filterOf), which leaves that
+// row alone.
+template <class Request, class Make, class FilterOf, class ViewOf>
+CodeView rowCode(Request r, std::size_t row, Make make, FilterOf filterOf, ViewOf viewOf) {
+  const auto all = make(r);
+  using Answer = std::variant_alternative_t<0, std::remove_const_t<decltype(all)>>;
+  const auto* whole = std::get_if<Answer>(&all);
+  if (whole == nullptr) {
+    return noAnswer("无法生成：" + std::get<codegen::TimerError>(all).message + "。");
+  }
+  if (row >= whole->plan.options.size()) {
+    return noAnswer("表中没有第 " + std::to_string(row + 1) + " 行。");
+  }
+  if (row == whole->best) {
+    return viewOf(*whole);
+  }
+  r.filter = filterOf(whole->plan.options[row]);
+  const auto one = make(r);
+  if (const auto* e = std::get_if<codegen::TimerError>(&one)) {
+    return noAnswer("这一行无法生成：" + e->message + "。");
+  }
+  return viewOf(std::get<Answer>(one));
+}
+
 }  // namespace
 
 TablePage timerPage(const Setting& s, const TimerInputs& in) {
@@ -132,22 +161,11 @@ CodeView timerRowCode(const Setting& s, const TimerInputs& in, std::size_t row) 
   if (const auto* why = std::get_if<std::string>(&period)) {
     return noAnswer(*why);
   }
-  codegen::TimerRequest r = timerRequest(s, std::get<codegen::Ratio>(period), in.language);
-  const auto all = codegen::makeTimer(r);
-  const auto* whole = std::get_if<codegen::TimerAnswer>(&all);
-  if (whole == nullptr || row >= whole->plan.options.size()) {
-    return noAnswer("无法生成：" + std::get<codegen::TimerError>(all).message + "。");
-  }
-  if (row == whole->best) {
-    return timerView(*whole);
-  }
-  const codegen::TimerOption& o = whole->plan.options[row];
-  r.filter = {o.timer->number, o.mode->mode, o.clock->divider};
-  const auto one = codegen::makeTimer(r);
-  if (const auto* e = std::get_if<codegen::TimerError>(&one)) {
-    return noAnswer("这一行无法生成：" + e->message + "。");
-  }
-  return timerView(std::get<codegen::TimerAnswer>(one));
+  const auto filterOf = [](const codegen::TimerOption& o) {
+    return codegen::TimerFilter{o.timer->number, o.mode->mode, o.clock->divider};
+  };
+  return rowCode(timerRequest(s, std::get<codegen::Ratio>(period), in.language), row,
+                 codegen::makeTimer, filterOf, timerView);
 }
 
 TablePage uartPage(const Setting& s, const UartInputs& in) {
@@ -163,28 +181,12 @@ CodeView uartRowCode(const Setting& s, const UartInputs& in, std::size_t row) {
   if (!baud) {
     return noAnswer(baudProblem(in.baud));
   }
-  codegen::UartRequest r = uartRequest(s, *baud, in.language);
-  const auto all = codegen::makeUart(r);
-  const auto* whole = std::get_if<codegen::UartAnswer>(&all);
-  if (whole == nullptr || row >= whole->plan.options.size()) {
-    return noAnswer("无法生成：" + std::get<codegen::TimerError>(all).message + "。");
-  }
-  const codegen::UartOption& o = whole->plan.options[row];
-  r.timer = o.source->timer;
-  const auto one = codegen::makeUart(r);
-  if (const auto* e = std::get_if<codegen::TimerError>(&one)) {
-    return noAnswer("这一行没有初始化代码：" + e->message + "。");
-  }
-  const auto& a = std::get<codegen::UartAnswer>(one);
-  const codegen::UartOption& picked = a.bestOption();
-  if (picked.source != o.source || picked.clock != o.clock) {
-    return noAnswer("这一行没有初始化代码：定时器 " + std::to_string(o.source->timer) +
-                    " 的代码用的是误差最小的一种方式（" +
-                    codegen::clockText(picked.clock->divider) +
-                    (picked.source->smod ? "，SMOD " + std::to_string(*picked.source->smod) : "") +
-                    "），请选那一行。");
-  }
-  return uartView(a);
+  return rowCode(uartRequest(s, *baud, in.language), row, codegen::makeUart, uartRowFilter,
+                 uartView);
+}
+
+codegen::UartFilter uartRowFilter(const codegen::UartOption& o) {
+  return {o.source->timer, o.source->mode, o.source->smod, o.clock->divider};
 }
 
 }  // namespace delaysub::designer::pages

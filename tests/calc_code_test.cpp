@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <cmath>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "calc/calc.h"
+#include "calc_support.h"
 #include "codegen/delay.h"
 #include "mcu/chip.h"
 
@@ -19,24 +19,9 @@ namespace {
 
 using Json = nlohmann::json;
 
-struct Outcome {
-  int status;
-  std::string out, err;
-};
-
-Outcome calc(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = runCalc(args, out, err);
-  return Outcome{status, out.str(), err.str()};
-}
-
-std::string joined(const std::vector<std::string>& args) {
-  std::string text;
-  for (const std::string& arg : args) {
-    text += (text.empty() ? "" : " ") + arg;
-  }
-  return text;
-}
+using test::calc;
+using test::joined;
+using test::Outcome;
 
 // "code" for 8051 at 12 MHz, 1 ms, with options replaced or added.
 std::vector<std::string> code(const std::vector<std::string>& more) {

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "calc/calc.h"
+#include "calc_support.h"
 #include "core/domain.h"
 #include "core/lists.h"
 #include "core/result.h"
@@ -26,17 +26,9 @@ constexpr std::string_view kAvrNoteText =
     "the delay is the MCS-51 routine's count, as the window computes it for AVR; "
     "the formula is shown as the window shows it";
 
-struct Answer {
-  int status;
-  std::string out, err;
-  Json json() const { return Json::parse(out); }
-};
-
-Answer calc(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = runCalc(args, out, err);
-  return Answer{status, out.str(), err.str()};
-}
+using test::calc;
+using test::joined;
+using test::Outcome;
 
 // ---- Figures ------------------------------------------------------------------
 
@@ -47,13 +39,6 @@ struct Figure {
 };
 
 // Short names for the cases in test listings (and so in ctest's names).
-std::string joined(const std::vector<std::string>& args) {
-  std::string text;
-  for (const std::string& arg : args) {
-    text += (text.empty() ? "" : " ") + arg;
-  }
-  return text;
-}
 void PrintTo(const Figure& f, std::ostream* os) {
   *os << joined(f.args) << " " << f.field;
 }
@@ -64,7 +49,7 @@ TEST_P(Figures, ThroughTheJson) {
   const Figure& f = GetParam();
   std::vector<std::string> args = f.args;
   args.push_back("--json");
-  const Answer r = calc(args);
+  const Outcome r = calc(args);
   ASSERT_EQ(r.status, kExitOk) << r.err;
   const Json value = r.json().at(Json::json_pointer(f.field));
   if (f.expected.is_number_float()) {
@@ -150,7 +135,7 @@ class BadArguments : public ::testing::TestWithParam<BadCase> {};
 
 TEST_P(BadArguments, StatusAndOneLine) {
   const BadCase& c = GetParam();
-  const Answer r = calc(c.args);
+  const Outcome r = calc(c.args);
   EXPECT_EQ(r.status, c.status);
   EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
   EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;  // exactly one line
@@ -218,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "error 11: division by zero"}));
 
 TEST(BadArguments, MessagesStayOnOneLineWhateverTheBytes) {
-  const Answer r = calc({"delay", "--core", std::string("a\nb\0c\x7f", 6), "--loops", "1"});
+  const Outcome r = calc({"delay", "--core", std::string("a\nb\0c\x7f", 6), "--loops", "1"});
   EXPECT_EQ(r.status, kExitUsage);
   EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
   EXPECT_EQ(r.err.find('\x7f'), std::string::npos);
@@ -232,7 +217,7 @@ TEST(BadArguments, LongTextsAreCutBetweenCharacters) {
     for (int i = 0; i < 20; ++i) {
       core += "\xe5\x8d\x81";  // 十
     }
-    const Answer r =
+    const Outcome r =
         calc({"delay", "--core", core, "--loops", "1", "--crystal", "12", "--seed", "1"});
     ASSERT_EQ(r.status, kExitUsage);
     const std::size_t open = r.err.find('\'');
@@ -246,7 +231,7 @@ TEST(BadArguments, LongTextsAreCutBetweenCharacters) {
 }
 
 TEST(BadArguments, RunTimeErrorsAlsoGoToTheJson) {
-  const Answer r = calc(with(kDelay, {"--loops", "3", "--seed", "1024", "--json"}));
+  const Outcome r = calc(with(kDelay, {"--loops", "3", "--seed", "1024", "--json"}));
   EXPECT_EQ(r.status, kExitFailed);
   EXPECT_EQ(r.json()["error"], (Json{{"number", 6}, {"meaning", "overflow"}}));
   EXPECT_EQ(r.json()["seed_hex"], "400");  // the window has stored and shown the seed
@@ -279,7 +264,7 @@ TEST(AvrNote, DelayAndSeedSayWhatTheDelayIs) {
   };
   const std::string line = std::string("note     ") + std::string(kAvrNoteText) + "\n";
   for (const Case& c : cases) {
-    const Answer text = calc(c.args);
+    const Outcome text = calc(c.args);
     EXPECT_EQ(text.out.find(line) != std::string::npos, c.noted) << joined(c.args);
     std::vector<std::string> args = c.args;
     args.push_back("--json");
@@ -292,15 +277,15 @@ TEST(AvrNote, DelayAndSeedSayWhatTheDelayIs) {
 }
 
 TEST(AvrNote, NumbersStayAsTheWindowShowsThem) {
-  const Answer r = calc(
+  const Outcome r = calc(
       {"delay", "--core", "avr", "--loops", "1", "--crystal", "12MHz", "--seed", "100", "--json"});
   ASSERT_EQ(r.status, kExitOk);
   EXPECT_EQ(r.json()["delay_text"], "204");
   EXPECT_EQ(r.json()["formula"], "T=1.5*X*X+7.5*X+7");
   // The same seeds as for MCS-51.
-  const Answer avr =
+  const Outcome avr =
       calc({"seed", "--core", "avr", "--crystal", "12MHz", "--time", "10ms", "--json"});
-  const Answer mcs51 =
+  const Outcome mcs51 =
       calc({"seed", "--core", "mcs51", "--crystal", "12MHz", "--time", "10ms", "--json"});
   EXPECT_EQ(avr.json()["solutions"], mcs51.json()["solutions"]);
   EXPECT_EQ(avr.json()["best"], mcs51.json()["best"]);
@@ -308,7 +293,7 @@ TEST(AvrNote, NumbersStayAsTheWindowShowsThem) {
 
 TEST(Help, AnswersAndSucceeds) {
   for (const auto& args : {std::vector<std::string>{"--help"}, {"seed", "--help"}}) {
-    const Answer r = calc(args);
+    const Outcome r = calc(args);
     EXPECT_EQ(r.status, kExitOk);
     EXPECT_NE(r.out.find("Usage: delaysub-calc"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Exit status"), std::string::npos);
@@ -380,8 +365,8 @@ TEST_P(AgreesWithTheWindow, DelaySeedFormulaAndTemplate) {
 
   const std::string cpu = kCoreNames[in.cpu];
   const std::string loops = std::to_string(in.loop + 1);
-  const Answer r = calc({"delay", "--core", cpu, "--loops", loops, "--crystal", in.crystal.text(),
-                         "--seed", in.seed, "--unit", in.ms ? "ms" : "us", "--json"});
+  const Outcome r = calc({"delay", "--core", cpu, "--loops", loops, "--crystal", in.crystal.text(),
+                          "--seed", in.seed, "--unit", in.ms ? "ms" : "us", "--json"});
   const Json j = r.json();
   if (f.errorReport().empty()) {
     ASSERT_EQ(r.status, kExitOk) << r.err;
@@ -408,7 +393,7 @@ TEST_P(AgreesWithTheWindow, DelaySeedFormulaAndTemplate) {
     EXPECT_EQ(j["seed_hex"], f.Label1(9).caption());
     EXPECT_EQ(j["seed"], f.windowState().X);
   }
-  const Answer t = calc({"template", "--core", cpu, "--loops", loops, "--crlf", "--json"});
+  const Outcome t = calc({"template", "--core", cpu, "--loops", loops, "--crlf", "--json"});
   EXPECT_EQ(t.json()["template"], f.Text1(4).text());
 }
 
@@ -440,7 +425,7 @@ TEST(TemplateCopy, IsWhatTemplateSeedPrints) {
     window::test_support::typeInto(f.Text1(1), c.seed);
     const window::hints::TemplateCopy copy = window::hints::templateCopy(f);
     ASSERT_TRUE(copy.enabled) << c.seed;
-    const Answer r =
+    const Outcome r =
         calc({"template", "--core", kCoreNames[c.cpu], "--loops", std::to_string(c.loop + 1),
               "--crystal", c.crystal.text(), "--seed", c.seed, "--crlf"});
     ASSERT_EQ(r.status, kExitOk) << r.err;
@@ -469,8 +454,8 @@ TEST_P(BaudAgreesWithTheWindow, ResultBox) {
   f.Option1.select(in.smod);
   window::test_support::typeInto(f.Combo1, in.baud);
 
-  const Answer r = calc({"baud", "--core", kCoreNames[in.cpu], "--crystal", in.crystal.text(),
-                         "--baud", in.baud, "--smod", std::to_string(in.smod), "--json"});
+  const Outcome r = calc({"baud", "--core", kCoreNames[in.cpu], "--crystal", in.crystal.text(),
+                          "--baud", in.baud, "--smod", std::to_string(in.smod), "--json"});
   if (f.errorReport().empty()) {
     ASSERT_EQ(r.status, kExitOk) << r.err;
     EXPECT_EQ(r.json()["window"], f.Text2.text());

@@ -3,28 +3,20 @@
 // and for what no choice reaches.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "calc/calc.h"
+#include "calc_support.h"
 
 namespace delaysub::calc {
 namespace {
 
 using Json = nlohmann::json;
 
-struct Outcome {
-  int status;
-  std::string out, err;
-};
-
-Outcome calc(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = runCalc(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using test::calc;
+using test::Outcome;
 
 // The best option of a JSON answer.
 Json bestOf(const std::vector<std::string>& args) {
@@ -135,6 +127,36 @@ TEST(CalcTimer, Failures) {
       {{"uart", "--chip", "8051", "--crystal", "12"},
        2,
        "delaysub-calc: --baud is required; see 'delaysub-calc uart --help'\n"},
+      {{"uart", "--chip", "8051", "--crystal", "12", "--baud", "9600", "--smod", "2"},
+       2,
+       "delaysub-calc: --smod: '2' is none of 0 or 1; see 'delaysub-calc uart --help'\n"},
+      {{"uart", "--chip", "8051", "--crystal", "12", "--baud", "9600", "--clock", "3"},
+       2,
+       "delaysub-calc: --clock: '3' is no timer clock; use the divider of Fosc: 12, 6, 4, 2 or "
+       "1; see 'delaysub-calc uart --help'\n"},
+      {{"uart", "--chip", "8051", "--crystal", "12", "--baud", "9600", "--timer", "1", "--mode",
+        "1"},
+       2,
+       "delaysub-calc: --mode: timer 1 of 8051 takes no baud rate in mode 1; it does in mode 2; "
+       "see 'delaysub-calc uart --help'\n"},
+      {{"uart", "--chip", "8051", "--crystal", "12", "--baud", "9600", "--timer", "2", "--smod",
+        "1"},
+       2,
+       "delaysub-calc: --smod: timer 2 of 8051 takes no baud rate with SMOD 1; SMOD takes no part "
+       "in its baud rates; see 'delaysub-calc uart --help'\n"},
+      {{"uart", "--chip", "ds80c320", "--crystal", "12", "--baud", "9600", "--smod", "0", "--clock",
+        "2"},
+       2,
+       "delaysub-calc: --clock: ds80c320 with SMOD 0 counts no Fosc/2 for a baud rate; its "
+       "clocks are Fosc/4, 12; see 'delaysub-calc uart --help'\n"},
+      {{"timer", "--chip", "8051", "--crystal", "12", "--period", "1ms", "--clock", "2"},
+       2,
+       "delaysub-calc: --clock: '2' is no timer clock; use the divider of Fosc: 12, 6, 4 or 1; "
+       "see 'delaysub-calc timer --help'\n"},
+      {{"uart", "--chip", "8051", "--crystal", "12", "--baud", "9600", "--smod", "0"},
+       1,
+       "delaysub-calc: 9600 baud is not within 2 % by any choice of 8051 at 12 MHz: the nearest "
+       "are 7812.5 baud (-18.62 %) and 10416.67 baud (+8.51 %)\n"},
   };
   for (const Failure& f : cases) {
     const Outcome r = calc(f.args);
@@ -148,6 +170,69 @@ TEST(CalcTimer, Failures) {
   EXPECT_EQ(answer["best"], nullptr);
   EXPECT_EQ(answer["options"].size(), 7U);
   EXPECT_EQ(answer["error"].get<std::string>().substr(0, 10), "10 s is be");
+}
+
+struct UartRows {
+  std::vector<std::string> filter;
+  std::vector<std::string> rows;  // "timer mode SMOD clock", SMOD "-" where none
+  Json best;                      // the index, or null
+};
+
+// The filters of uart, alone and together, keep only their rows; all four
+// leave one, with the figures it has in the whole table.
+TEST(CalcUart, FiltersKeepTheirRows) {
+  const std::vector<std::string> stc15{"uart",       "--chip", "stc15", "--crystal",
+                                       "22.1184MHz", "--baud", "115200"};
+  const std::vector<UartRows> cases{
+      {{},
+       {"1 0 - 12", "1 0 - 1", "1 2 0 12", "1 2 0 1", "1 2 1 12", "1 2 1 1", "2 0 - 12", "2 0 - 1"},
+       0},
+      {{"--smod", "1"}, {"1 2 1 12", "1 2 1 1"}, 0},
+      {{"--clock", "1"}, {"1 0 - 1", "1 2 0 1", "1 2 1 1", "2 0 - 1"}, 0},
+      {{"--timer", "1", "--mode", "2"}, {"1 2 0 12", "1 2 0 1", "1 2 1 12", "1 2 1 1"}, 2},
+      {{"--timer", "1", "--mode", "2", "--smod", "0", "--clock", "12"}, {"1 2 0 12"}, nullptr},
+      {{"--timer", "1", "--mode", "2", "--smod", "1", "--clock", "1"}, {"1 2 1 1"}, 0},
+      {{"--timer", "2", "--clock", "12"}, {"2 0 - 12"}, 0},
+  };
+  const Json whole = Json::parse(
+      calc({"uart", "--chip", "stc15", "--crystal", "22.1184MHz", "--baud", "115200", "--json"})
+          .out);
+  for (const UartRows& c : cases) {
+    std::vector<std::string> args = stc15;
+    args.insert(args.end(), c.filter.begin(), c.filter.end());
+    args.push_back("--json");
+    const Outcome r = calc(args);
+    SCOPED_TRACE(r.err);
+    EXPECT_EQ(r.status, c.best.is_null() ? 1 : 0);
+    const Json j = Json::parse(r.out);
+    std::vector<std::string> rows;
+    for (const Json& o : j["options"]) {
+      rows.push_back(std::to_string(o["timer"].get<int>()) + " " +
+                     std::to_string(o["mode"].get<int>()) + " " +
+                     (o["smod"].is_null() ? "-" : std::to_string(o["smod"].get<int>())) + " " +
+                     std::to_string(o["clock_divider"].get<int>()));
+      // A row has the figures it has in the whole table.
+      EXPECT_NE(std::find(whole["options"].begin(), whole["options"].end(), o),
+                whole["options"].end())
+          << o;
+    }
+    EXPECT_EQ(rows, c.rows);
+    EXPECT_EQ(j["best"], c.best);
+    EXPECT_EQ(j.contains("code"), !c.best.is_null());
+  }
+}
+
+TEST(CalcUart, HelpNamesTheFilters) {
+  const Outcome r = calc({"uart", "--help"});
+  EXPECT_EQ(r.status, 0);
+  for (const char* line : {"--timer 1|2 ", "--mode 0|1|2 ", "--smod 0|1 ", "--clock 12|6|4|2|1 ",
+                           "The filters keep only the ways that match them all",
+                           "2 a usage error, also a filter that leaves no way."}) {
+    EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
+  }
+  const Outcome t = calc({"timer", "--help"});
+  EXPECT_NE(t.out.find("Exit status: 0 done; 1 no choice reaches the period"), std::string::npos)
+      << t.out;
 }
 
 }  // namespace

@@ -2,9 +2,10 @@
 // every page, what it shows equals what delaysub-calc answers for the same
 // arguments. The delay page is held to `delaysub-calc code --json`, run in
 // process through runCalc (the program's own entry, option reading
-// included); the timer and serial-port pages to makeTimer and makeUart, the
-// functions that `delaysub-calc timer` and `uart` print, and to the published
-// figures of their issue. Then the sentences that stand for an answer.
+// included), and so is every row of the serial-port page to `delaysub-calc
+// uart --json` with that row's filters; the timer page to makeTimer, the
+// function `delaysub-calc timer` prints, and to the published figures of
+// their issue. Then the sentences that stand for an answer.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -134,6 +135,92 @@ TEST(DesignerDelay, FiguresOfKnownRoutines) {
     in.time = r.time;
     model.setDelay(in);
     EXPECT_NE(model.delay().figures.find(r.expected), std::string::npos) << model.delay().figures;
+  }
+}
+
+struct UartCase {
+  const char* chip;
+  const char* crystal;
+  const char* baud;
+  Language language;
+  std::size_t rowsWithCode;  // the rows within 2 %
+};
+
+const UartCase kUartCases[] = {
+    {"8051", "11.0592MHz", "9600", Language::Asm, 3},
+    {"8051", "12 MHz", "9600", Language::C, 1},
+    {"8051-6t", "22.1184MHz", "19200", Language::Sdas, 3},
+    {"ds80c320", "11.0592MHz", "19200", Language::Asm, 3},
+    {"stc15", "22.1184MHz", "115200", Language::Sdas, 7},
+    {"stc8", "24 MHz", "57600", Language::C, 4},
+};
+
+std::vector<std::string> uartArgs(const UartCase& c) {
+  return {"uart",      "--chip",  c.chip,
+          "--crystal", c.crystal, "--baud",
+          c.baud,      "--lang",  kLangNames[static_cast<int>(c.language)]};
+}
+
+// The invocation that leaves only the way of option o.
+std::vector<std::string> rowArgs(const UartCase& c, const nlohmann::json& o) {
+  std::vector<std::string> args = uartArgs(c);
+  for (const char* field : {"timer", "mode", "smod", "clock_divider"}) {
+    if (!o[field].is_null()) {
+      const std::string name = field == std::string_view("clock_divider") ? "clock" : field;
+      args.insert(args.end(), {"--" + name, std::to_string(o[field].get<int>())});
+    }
+  }
+  return args;
+}
+
+// A row's cells against the option of `delaysub-calc uart --json`.
+void expectCells(const std::vector<std::string>& cells, const nlohmann::json& o) {
+  EXPECT_TRUE(cells[0].starts_with(std::to_string(o["timer"].get<int>()))) << cells[0];
+  EXPECT_EQ(cells[1], std::to_string(o["mode"].get<int>()));
+  EXPECT_EQ(cells[2], codegen::clockText(o["clock_divider"].get<std::uint32_t>()));
+  EXPECT_EQ(cells[3], o["smod"].is_null() ? "—" : std::to_string(o["smod"].get<int>()));
+  if (cells[4] != "—") {
+    EXPECT_EQ(std::stoul(cells[4], nullptr, 16), o["reload"].get<unsigned long>()) << cells[4];
+    EXPECT_NEAR(std::stod(cells[5]), o["actual_baud"].get<double>(), 0.005) << cells[5];
+  }
+  EXPECT_EQ(cells[7], o["within_2_percent"].get<bool>() ? "是" : "否");
+  EXPECT_EQ(cells[8], o["within_1_percent"].get<bool>() ? "是" : "否");
+}
+
+// Every row of the serial-port table is a row of `delaysub-calc uart`, and
+// its code is what delaysub-calc prints with that row's --timer, --mode,
+// --smod and --clock, or its line where that is not within 2 %.
+TEST(DesignerUart, EveryRowIsDelaysubCalcs) {
+  for (const UartCase& c : kUartCases) {
+    SCOPED_TRACE(std::string(c.chip) + " " + c.crystal + " " + c.baud);
+    DesignModel model(c.crystal, chipIndex(c.chip));
+    model.setUart({c.baud, c.language});
+    const nlohmann::json all = calcJson(uartArgs(c));
+    const auto rows = model.uartTable().rows;
+    ASSERT_EQ(rows.size(), all["options"].size());
+    EXPECT_EQ(model.uartTable().best, all["best"].get<std::size_t>());
+    EXPECT_EQ(model.uart().code, all["code"].get<std::string>());
+    std::size_t withCode = 0;
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+      SCOPED_TRACE("row " + std::to_string(row));
+      const nlohmann::json& o = all["options"][row];
+      expectCells(rows[row], o);
+      model.selectUartRow(row);
+      int status = -1;
+      const nlohmann::json one = calcJson(rowArgs(c, o), &status);
+      if (status != 0) {
+        EXPECT_EQ(status, 1);
+        EXPECT_EQ(model.uart().code, "");
+        EXPECT_NE(model.uart().figures.find(one["error"].get<std::string>()), std::string::npos)
+            << model.uart().figures;
+        continue;
+      }
+      ASSERT_EQ(one["options"].size(), 1U);
+      EXPECT_EQ(one["options"][0], o);
+      EXPECT_EQ(model.uart().code, one["code"].get<std::string>());
+      ++withCode;
+    }
+    EXPECT_EQ(withCode, c.rowsWithCode);
   }
 }
 

@@ -1,15 +1,18 @@
 // The timer and serial-port pages of the design window's model: the rows of
 // their tables carry the published figures, the best row is the one
-// delaysub-calc picks, and the code of every row is what makeTimer and
-// makeUart write for that row's choice, the functions `delaysub-calc timer`
-// and `uart` print.
+// delaysub-calc picks, and the code of every timer row is what makeTimer
+// writes for that row's choice, the function `delaysub-calc timer` prints
+// (the serial-port rows are held to `delaysub-calc uart` itself in
+// designer_model_test.cpp).
 #include <gtest/gtest.h>
 
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "codegen/timer_answer.h"
 #include "designer/design_model.h"
+#include "designer/design_pages.h"
 #include "mcu/chip.h"
 
 namespace {
@@ -149,34 +152,16 @@ TEST(DesignerTimer, EveryRowsCodeIsDelaysubCalcs) {
   }
 }
 
-TEST(DesignerUart, BestCodeAndEachTimersCodeAreDelaysubCalcs) {
-  const CodeCase cases[] = {{"8051", "11.0592MHz", "9600", Language::Asm},
-                            {"8051", "12 MHz", "9600", Language::C},
-                            {"stc15", "22.1184MHz", "115200", Language::Sdas},
-                            {"stc8", "24 MHz", "57600", Language::C},
-                            {"ds80c320", "11.0592MHz", "19200", Language::Asm}};
-  for (const CodeCase& c : cases) {
-    SCOPED_TRACE(std::string(c.chip) + " " + c.crystal + " " + c.input);
-    DesignModel model(c.crystal, chipIndex(c.chip));
-    model.setUart({c.input, c.language});
-    codegen::UartRequest r{chipNamed(c.chip), readOrFail(codegen::readFrequency(c.crystal)),
-                           readOrFail(codegen::readFrequency(std::string(c.input) + "Hz")),
-                           std::nullopt, c.language};
-    const auto whole = std::get<codegen::UartAnswer>(codegen::makeUart(r));
-    EXPECT_EQ(model.uartTable().best, whole.best);
-    EXPECT_EQ(model.uart().code, whole.code);
-    // A row shows code exactly where `uart --timer N` picks it.
-    for (std::size_t row = 0; row < whole.plan.options.size(); ++row) {
-      model.selectUartRow(row);
-      r.timer = whole.plan.options[row].source->timer;
-      const auto one = codegen::makeUart(r);
-      const auto* a = std::get_if<codegen::UartAnswer>(&one);
-      const bool picked = a != nullptr && a->best < a->plan.options.size() &&
-                          a->bestOption().source == whole.plan.options[row].source &&
-                          a->bestOption().clock == whole.plan.options[row].clock;
-      EXPECT_EQ(model.uart().code, picked ? a->code : "") << "row " << row;
-      EXPECT_EQ(model.uart().figures.empty(), false);
-    }
+// A row past the table (pages are functions others may call): a sentence,
+// no code, no exception.
+TEST(DesignerTables, RowPastTheTable) {
+  namespace pages = delaysub::designer::pages;
+  const auto setting = pages::settingOf(chipIndex("8051"), "12 MHz");
+  ASSERT_TRUE(std::holds_alternative<pages::Setting>(setting));
+  const pages::Setting& s = std::get<pages::Setting>(setting);
+  for (const auto& view : {pages::timerRowCode(s, {}, 99), pages::uartRowCode(s, {}, 99)}) {
+    EXPECT_EQ(view.code, "");
+    EXPECT_NE(view.figures.find("表中没有第 100 行"), std::string::npos) << view.figures;
   }
 }
 

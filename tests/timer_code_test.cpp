@@ -142,7 +142,7 @@ TEST(UartCode, SetsWhatTheTablesSayAndSends) {
       continue;
     }
     for (const std::uint8_t timer : {std::uint8_t{1}, std::uint8_t{2}}) {
-      UartRequest r{&chip, *readFrequency("22.1184").value, Ratio::whole(9600), timer};
+      UartRequest r{&chip, *readFrequency("22.1184").value, Ratio::whole(9600), {timer}};
       const auto outcome = makeUart(r);
       const auto* a = std::get_if<UartAnswer>(&outcome);
       ASSERT_NE(a, nullptr) << std::get<TimerError>(outcome).message;

@@ -250,14 +250,21 @@ TEST(TimerPlan, NoChoiceReaches) {
 TEST(TimerPlan, FilterProblems) {
   const mcu::Chip& chip = *mcu::findChip("8051");
   const mcu::TimerSet& set = timersOf("8051");
-  const std::vector<std::pair<TimerFilter, std::string>> cases{
-      {{3, {}, {}}, "8051 has no timer 3; its timers are 0, 1, 2"},
-      {{2, 1, {}}, "timer 2 of 8051 has no mode 1; its modes are 0"},
-      {{{}, 3, {}}, "8051 has no mode 3; its modes are 0, 1, 2"},
-      {{0, {}, 4}, "timer 0 of 8051 counts no Fosc/4; its clocks are Fosc/12"},
+  const struct {
+    TimerFilter filter;
+    FilterField field;
+    const char* line;
+  } cases[] = {
+      {{3, {}, {}}, FilterField::Timer, "8051 has no timer 3; its timers are 0, 1, 2"},
+      {{2, 1, {}}, FilterField::Mode, "timer 2 of 8051 has no mode 1; its modes are 0"},
+      {{{}, 3, {}}, FilterField::Mode, "8051 has no mode 3; its modes are 0, 1, 2"},
+      {{0, {}, 4}, FilterField::Clock, "timer 0 of 8051 counts no Fosc/4; its clocks are Fosc/12"},
   };
-  for (const auto& [filter, line] : cases) {
-    EXPECT_EQ(filterProblem(chip, set, filter).value_or("none"), line);
+  for (const auto& c : cases) {
+    const auto problem = filterProblem(chip, set, c.filter);
+    ASSERT_TRUE(problem.has_value()) << c.line;
+    EXPECT_EQ(problem->message, c.line);
+    EXPECT_EQ(problem->field, c.field) << c.line;
   }
   EXPECT_FALSE(filterProblem(chip, set, {1, 2, 12}).has_value());
 }
@@ -369,7 +376,7 @@ const std::vector<UartCase> kUartCases{
 
 TEST(UartPlan, Figures) {
   for (const UartCase& c : kUartCases) {
-    const UartPlan plan = planUart(timersOf(c.chip), c.crystalHz, R(c.baud), c.timer);
+    const UartPlan plan = planUart(timersOf(c.chip), c.crystalHz, R(c.baud), {c.timer});
     ASSERT_TRUE(plan.best.has_value()) << c.what;
     const UartOption& best = plan.options[*plan.best];
     EXPECT_EQ(best.source->timer, c.bestTimer) << c.what;
@@ -412,12 +419,88 @@ TEST(UartPlan, NoChoiceWithin2Percent) {
   EXPECT_EQ(uartOutOfReach(chip, slow, kMHz12, R(1)),
             "1 baud is not within 2 % by any choice of 8051 at 12 MHz: its rates reach from 5.72 "
             "baud to 375000 baud");
-  const UartPlan timer1 = planUart(timersOf("8051"), kMHz12, R(9600), 1);
+  const UartPlan timer1 = planUart(timersOf("8051"), kMHz12, R(9600), {1});
   EXPECT_EQ(uartOutOfReach(chip, timer1, kMHz12, R(9600)),
             "9600 baud is not within 2 % by any choice of 8051 at 12 MHz: the nearest are "
             "8928.57 baud (-6.99 %) and 10416.67 baud (+8.51 %)");
-  EXPECT_EQ(uartFilterProblem(chip, timersOf("8051"), 0).value_or("none"),
-            "8051 takes no baud rate from timer 0; it does from timers 1, 2");
+}
+
+// Each field keeps only its ways, and the fields together one row.
+TEST(UartPlan, Filters) {
+  const struct {
+    const char* chip;
+    UartFilter filter;
+    std::vector<std::string> rows;  // timer, mode, SMOD (- where none) and clock
+  } cases[] = {
+      {"8051", {}, {"1 2 0 12", "1 2 1 12", "2 0 - 2"}},
+      {"8051", {.smod = 1}, {"1 2 1 12"}},
+      {"8051", {.clockDivider = 2}, {"2 0 - 2"}},
+      {"8051", {.timer = 1, .mode = 2}, {"1 2 0 12", "1 2 1 12"}},
+      {"ds80c320", {.clockDivider = 4}, {"1 2 0 4", "1 2 1 4"}},
+      {"stc15", {.timer = 1, .mode = 0}, {"1 0 - 12", "1 0 - 1"}},
+      {"stc15", {.timer = 1, .mode = 2, .smod = 0, .clockDivider = 1}, {"1 2 0 1"}},
+      {"stc8", {.timer = 2, .clockDivider = 12}, {"2 0 - 12"}},
+  };
+  for (const auto& c : cases) {
+    const UartPlan plan = planUart(timersOf(c.chip), kMHz11, R(9600), c.filter);
+    std::vector<std::string> rows;
+    for (const UartOption& o : plan.options) {
+      rows.push_back(std::to_string(o.source->timer) + " " + std::to_string(o.source->mode) + " " +
+                     (o.source->smod ? std::to_string(*o.source->smod) : "-") + " " +
+                     std::to_string(o.clock->divider));
+    }
+    EXPECT_EQ(rows, c.rows) << c.chip << " " << c.rows.front();
+  }
+}
+
+TEST(UartPlan, FilterProblems) {
+  const struct {
+    const char* chip;
+    UartFilter filter;
+    FilterField field;
+    const char* line;  // "none" where the filter leaves a way
+  } cases[] = {
+      {"8051",
+       {.timer = 0},
+       FilterField::Timer,
+       "8051 takes no baud rate from timer 0; it does from timers 1, 2"},
+      {"8051",
+       {.mode = 1},
+       FilterField::Mode,
+       "8051 takes no baud rate in mode 1; it does in modes 0, 2"},
+      {"8051",
+       {.timer = 1, .mode = 0},
+       FilterField::Mode,
+       "timer 1 of 8051 takes no baud rate in mode 0; it does in mode 2"},
+      {"8051",
+       {.timer = 2, .smod = 1},
+       FilterField::Smod,
+       "timer 2 of 8051 takes no baud rate with SMOD 1; SMOD takes no part in its baud rates"},
+      {"stc15",
+       {.timer = 1, .mode = 0, .smod = 0},
+       FilterField::Smod,
+       "timer 1 of stc15 in mode 0 takes no baud rate with SMOD 0; SMOD takes no part in its "
+       "baud rates"},
+      {"8051",
+       {.timer = 1, .clockDivider = 2},
+       FilterField::Clock,
+       "timer 1 of 8051 counts no Fosc/2 for a baud rate; its clocks are Fosc/12"},
+      {"8051",
+       {.smod = 0, .clockDivider = 4},
+       FilterField::Clock,
+       "8051 with SMOD 0 counts no Fosc/4 for a baud rate; its clocks are Fosc/12"},
+      {"ds80c320",
+       {.clockDivider = 6},
+       FilterField::Clock,
+       "ds80c320 counts no Fosc/6 for a baud rate; its clocks are Fosc/2, 4, 12"},
+      {"stc15", {.timer = 1, .mode = 2, .smod = 1, .clockDivider = 1}, FilterField::Timer, "none"},
+      {"8051", {.timer = 2, .mode = 0, .clockDivider = 2}, FilterField::Timer, "none"},
+  };
+  for (const auto& c : cases) {
+    const auto problem = uartFilterProblem(*mcu::findChip(c.chip), timersOf(c.chip), c.filter);
+    EXPECT_EQ(problem ? problem->message : "none", c.line);
+    EXPECT_EQ(problem ? problem->field : FilterField::Timer, c.field) << c.line;
+  }
 }
 
 }  // namespace

@@ -377,10 +377,14 @@ struct UartCase {
   std::string crystal;
   std::uint64_t baud;
   int timer;
+  int smod = -1;  // --smod, or none
 };
 
 void PrintTo(const UartCase& c, std::ostream* out) {
   *out << c.crystal << " MHz " << c.baud << " baud from timer " << c.timer;
+  if (c.smod >= 0) {
+    *out << " with SMOD " << c.smod;
+  }
 }
 
 // The clocks from one write of SBUF to the next when two bytes go out back
@@ -406,7 +410,10 @@ TEST_P(UartInSimulator, ByteTakesTenBitTimes) {
     r.chip = mcu::findChip("8051");
     r.crystalHz = *readFrequency(c.crystal).value;
     r.baud = Ratio::whole(c.baud);
-    r.timer = static_cast<std::uint8_t>(c.timer);
+    r.filter.timer = static_cast<std::uint8_t>(c.timer);
+    if (c.smod >= 0) {
+      r.filter.smod = static_cast<std::uint8_t>(c.smod);
+    }
     r.language = lang;
     const auto outcome = makeUart(r);
     const auto* a = std::get_if<UartAnswer>(&outcome);
@@ -438,6 +445,8 @@ std::vector<UartCase> uartTable() {
       {"12", 9600, 2},         // RCAP2 = FFD9H, +0.16 %
       {"11.0592", 115200, 2},  // RCAP2 = FFFDH
       {"24", 57600, 2},
+      // --smod 1: TH1 = FAH and PCON's SMOD set, not the best (SMOD 0, FDH).
+      {"11.0592", 9600, 1, 1},
   };
 }
 
@@ -453,8 +462,10 @@ std::vector<UartCase> uartSweep() {
   while (static_cast<int>(cases.size()) < count) {
     UartCase c{crystals[rng() % crystals.size()], rates[rng() % rates.size()],
                static_cast<int>(1 + rng() % 2)};
-    const UartRequest r{mcu::findChip("8051"), *readFrequency(c.crystal).value,
-                        Ratio::whole(c.baud), static_cast<std::uint8_t>(c.timer)};
+    const UartRequest r{mcu::findChip("8051"),
+                        *readFrequency(c.crystal).value,
+                        Ratio::whole(c.baud),
+                        {.timer = static_cast<std::uint8_t>(c.timer)}};
     if (std::holds_alternative<UartAnswer>(makeUart(r))) {
       cases.push_back(c);
     }
@@ -465,7 +476,8 @@ std::vector<UartCase> uartSweep() {
 std::string uartCaseName(const ::testing::TestParamInfo<UartCase>& info) {
   return simtest::testName(std::to_string(info.index) + "_" + info.param.crystal + "MHz_" +
                            std::to_string(info.param.baud) + "_t" +
-                           std::to_string(info.param.timer));
+                           std::to_string(info.param.timer) +
+                           (info.param.smod >= 0 ? "_smod" + std::to_string(info.param.smod) : ""));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, UartInSimulator, ::testing::ValuesIn(uartTable()), uartCaseName);
