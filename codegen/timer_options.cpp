@@ -33,12 +33,12 @@ bool better(const TimerOption& a, const TimerOption& b) {
 
 }  // namespace
 
-std::string numberList(std::vector<std::uint32_t> numbers) {
+std::string numberList(std::vector<std::uint32_t> numbers, std::string_view prefix) {
   std::sort(numbers.begin(), numbers.end());
   numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
   std::string s;
   for (const std::uint32_t n : numbers) {
-    s += (s.empty() ? "" : ", ") + std::to_string(n);
+    s += (s.empty() ? "" : ", ") + std::string(prefix) + std::to_string(n);
   }
   return s;
 }
@@ -122,9 +122,9 @@ std::optional<FilterProblem> filterProblem(const mcu::Chip& chip, const mcu::Tim
                                                 "; its modes are " + numberList(modes)};
   }
   if (filter.clockDivider && !has(dividers, *filter.clockDivider)) {
-    return FilterProblem{FilterField::Clock, whose + " counts no Fosc/" +
-                                                 std::to_string(*filter.clockDivider) +
-                                                 "; its clocks are Fosc/" + numberList(dividers)};
+    return FilterProblem{FilterField::Clock,
+                         whose + " counts no Fosc/" + std::to_string(*filter.clockDivider) +
+                             "; its clocks are " + numberList(dividers, "Fosc/")};
   }
   return std::nullopt;
 }

@@ -75,8 +75,9 @@ std::optional<FilterProblem> filterProblem(const mcu::Chip& chip, const mcu::Tim
 std::string outOfReach(const mcu::Chip& chip, const TimerPlan& plan, const Ratio& crystalHz,
                        const Ratio& periodUs);
 
-// The numbers in ascending order, each once: "0, 1, 2".
-std::string numberList(std::vector<std::uint32_t> numbers);
+// The numbers in ascending order, each once, each after prefix: "0, 1, 2";
+// "Fosc/2, Fosc/12" with the prefix "Fosc/".
+std::string numberList(std::vector<std::uint32_t> numbers, std::string_view prefix = "");
 
 // r to `places` decimals, or to as many more (up to 15) as show it is not 0.
 std::string visibleText(const Ratio& r, int places);

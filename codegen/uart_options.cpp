@@ -166,7 +166,7 @@ std::optional<FilterProblem> uartFilterProblem(const mcu::Chip& chip, const mcu:
   }
   return FilterProblem{FilterField::Clock,
                        n.whose + " counts no Fosc/" + std::to_string(*filter.clockDivider) +
-                           " for a baud rate; its clocks are Fosc/" + numberList(dividers)};
+                           " for a baud rate; its clocks are " + numberList(dividers, "Fosc/")};
 }
 
 std::string uartOutOfReach(const mcu::Chip& chip, const UartPlan& plan, const Ratio& crystalHz,

@@ -148,7 +148,7 @@ TEST(CalcTimer, Failures) {
         "2"},
        2,
        "delaysub-calc: --clock: ds80c320 with SMOD 0 counts no Fosc/2 for a baud rate; its "
-       "clocks are Fosc/4, 12; see 'delaysub-calc uart --help'\n"},
+       "clocks are Fosc/4, Fosc/12; see 'delaysub-calc uart --help'\n"},
       {{"timer", "--chip", "8051", "--crystal", "12", "--period", "1ms", "--clock", "2"},
        2,
        "delaysub-calc: --clock: '2' is no timer clock; use the divider of Fosc: 12, 6, 4 or 1; "

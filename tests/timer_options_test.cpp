@@ -492,7 +492,7 @@ TEST(UartPlan, FilterProblems) {
       {"ds80c320",
        {.clockDivider = 6},
        FilterField::Clock,
-       "ds80c320 counts no Fosc/6 for a baud rate; its clocks are Fosc/2, 4, 12"},
+       "ds80c320 counts no Fosc/6 for a baud rate; its clocks are Fosc/2, Fosc/4, Fosc/12"},
       {"stc15", {.timer = 1, .mode = 2, .smod = 1, .clockDivider = 1}, FilterField::Timer, "none"},
       {"8051", {.timer = 2, .mode = 0, .clockDivider = 2}, FilterField::Timer, "none"},
   };
