@@ -116,6 +116,21 @@ class DesignerWindowTest : public QObject {
     return design;
   }
 
+  // Without a window manager X may hand the focus back to the main window a
+  // moment after the design window came to the front: it must stay there.
+  static bool inFront(QWidget* window) {
+    for (int tries = 0; tries < 5; ++tries) {
+      window->activateWindow();
+      if (QTest::qWaitForWindowActive(window)) {
+        QTest::qWait(20);
+        if (QApplication::activeWindow() == window) {
+          return true;
+        }
+      }
+    }
+    return false;
+  }
+
  private slots:
   void init() {
     main_ = std::make_unique<DelaySubWindow>();
@@ -209,7 +224,7 @@ class DesignerWindowTest : public QObject {
     QTest::mouseClick(main_->control("Option0", 1), Qt::LeftButton);
     DesignWindow* design = openByCtrlD();
     QVERIFY(design != nullptr);
-    QVERIFY(QTest::qWaitForWindowActive(design));
+    QVERIFY(inFront(design));
     QCOMPARE(in<QComboBox>("chip")->currentIndex(), -1);
     QTRY_COMPARE(QApplication::focusWidget(), in<QWidget>("chip"));
     QVERIFY(in<CodeBox>("delayCode")->toPlainText().isEmpty());
@@ -224,7 +239,7 @@ class DesignerWindowTest : public QObject {
   void delayPageFollowsEveryKey() {
     DesignWindow* design = openByCtrlD();
     QVERIFY(design != nullptr);
-    QVERIFY(QTest::qWaitForWindowActive(design));
+    QVERIFY(inFront(design));
     auto* time = in<QLineEdit>("delayTime");
     QTRY_COMPARE(QApplication::focusWidget(), time);
     auto* code = in<CodeBox>("delayCode");
@@ -262,7 +277,7 @@ class DesignerWindowTest : public QObject {
   void timerAndUartPages() {
     DesignWindow* design = openByCtrlD();
     QVERIFY(design != nullptr);
-    QVERIFY(QTest::qWaitForWindowActive(design));
+    QVERIFY(inFront(design));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
     QCOMPARE(design->pages()->currentIndex(), 1);
     auto* period = in<QLineEdit>("period");
@@ -438,11 +453,13 @@ class DesignerWindowTest : public QObject {
     QFETCH(QString, control);
     DesignWindow* design = openByCtrlD();
     QVERIFY(design != nullptr);
-    QVERIFY(QTest::qWaitForWindowActive(design));
+    QVERIFY(inFront(design));
     design->pages()->setCurrentIndex(page);
     // Away from every control named here: the page's code box.
     const char* const codeBoxes[] = {"delayCode", "timerCode", "uartCode"};
-    in<QWidget>(codeBoxes[page])->setFocus();
+    auto* codeBox = in<QWidget>(codeBoxes[page]);
+    codeBox->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), codeBox);
     auto* target = in<QWidget>(control.toLatin1().constData());
     auto* check = qobject_cast<QCheckBox*>(target);
     const bool wasChecked = check != nullptr && check->isChecked();
@@ -486,7 +503,7 @@ class DesignerWindowTest : public QObject {
   void namesAndTabOrder() {
     DesignWindow* design = openByCtrlD();
     QVERIFY(design != nullptr);
-    QVERIFY(QTest::qWaitForWindowActive(design));
+    QVERIFY(inFront(design));
     for (const char* name : {"chip", "crystal", "delayUnit", "rounding", "form", "delayLanguage"}) {
       QAccessibleInterface* face = QAccessible::queryAccessibleInterface(in<QWidget>(name));
       QVERIFY(face != nullptr);
