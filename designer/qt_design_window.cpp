@@ -294,9 +294,9 @@ void DesignWindow::showTable(QTableWidget* table, const ChoiceTable& choices) {
   // without telling it again.
   const QSignalBlocker blocker(table);
   const int rows = static_cast<int>(choices.rows.size());
-  // The columns to fit to their texts again: every one where rows or items
-  // come or go, else those where a text changed its length.
-  QList<bool> refit(table->columnCount(), table->rowCount() != rows);
+  // Whether the columns need fitting to their texts again: where rows or
+  // items come or go, or a text changed its length.
+  bool refit = table->rowCount() != rows;
   table->setRowCount(rows);
   for (int r = 0; r < rows; ++r) {
     const auto& cells = choices.rows[static_cast<std::size_t>(r)];
@@ -308,9 +308,9 @@ void DesignWindow::showTable(QTableWidget* table, const ChoiceTable& choices) {
       QTableWidgetItem* item = table->item(r, c);
       if (item == nullptr) {
         table->setItem(r, c, new QTableWidgetItem(text));
-        refit.fill(true);
+        refit = true;
       } else if (item->text() != text) {
-        refit[c] = refit[c] || item->text().size() != text.size();
+        refit = refit || item->text().size() != text.size();
         item->setText(text);
       }
     }
@@ -320,15 +320,10 @@ void DesignWindow::showTable(QTableWidget* table, const ChoiceTable& choices) {
   } else {
     table->clearSelection();
   }
-  if (refit.count(true) == refit.size()) {
+  // Every column fitted anew when any text changed its length: fitting only
+  // that column leaves the stretched last one too wide, and the table scrolls.
+  if (refit) {
     table->resizeColumnsToContents();
-    return;
-  }
-  // The last column stretches to the table's edge: it is not fitted.
-  for (int c = 0; c + 1 < table->columnCount(); ++c) {
-    if (refit[c]) {
-      table->resizeColumnToContents(c);
-    }
   }
 }
 
