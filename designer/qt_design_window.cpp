@@ -1,19 +1,26 @@
 #include "designer/qt_design_window.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHash>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSignalBlocker>
+#include <QStaticText>
+#include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <span>
+#include <vector>
 
 #include "core/lists.h"
 
@@ -62,6 +69,110 @@ QLineEdit* numberBox(QWidget* parent, const char* name, const std::string& text)
   return box;
 }
 
+// A cell as one line of text over the style's own item panel (selection,
+// focus). The style lays an item's text out twice and elides it through a
+// third layout at every paint; here each text is shaped once, kept while the
+// font stays, and drawn from what was kept. A table repaints most of its
+// cells at every key, and the unchanged ones far more often than they change.
+class CellDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    QStyleOptionViewItem cell(option);
+    initStyleOption(&cell, index);
+    const QWidget* widget = cell.widget;
+    const QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
+    const QString text = cell.text;
+    cell.text.clear();
+    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
+    const QPalette::ColorGroup group =
+        (cell.state & QStyle::State_Enabled) == 0  ? QPalette::Disabled
+        : (cell.state & QStyle::State_Active) == 0 ? QPalette::Inactive
+                                                   : QPalette::Normal;
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    const QRect room = cell.rect.adjusted(margin, 0, -margin, 0);
+    painter->save();
+    painter->setFont(cell.font);
+    painter->setPen(cell.palette.color(group, (cell.state & QStyle::State_Selected) != 0
+                                                  ? QPalette::HighlightedText
+                                                  : QPalette::Text));
+    const QStaticText& shaped = shapedText(text, cell.font);
+    const QSizeF size = shaped.size();
+    if (size.width() <= room.width()) {
+      const QRect place =
+          QStyle::alignedRect(cell.direction, cell.displayAlignment, size.toSize(), room);
+      painter->drawStaticText(place.topLeft(), shaped);
+    } else {
+      // A column made narrower than its text by hand: the text ends in "…".
+      const QFontMetrics metrics(cell.font);
+      painter->drawText(room, static_cast<int>(cell.displayAlignment) | Qt::TextSingleLine,
+                        metrics.elidedText(text, Qt::ElideRight, room.width()));
+    }
+    painter->restore();
+  }
+
+ private:
+  // At most this many texts are kept; then the store starts afresh.
+  static constexpr qsizetype kKept = 1024;
+
+  const QStaticText& shapedText(const QString& text, const QFont& font) const {
+    if (font != font_) {
+      kept_.clear();
+      font_ = font;
+    }
+    auto found = kept_.find(text);
+    if (found == kept_.end()) {
+      if (kept_.size() >= kKept) {
+        kept_.clear();
+      }
+      QStaticText shaped(text);
+      shaped.setTextFormat(Qt::PlainText);
+      shaped.setPerformanceHint(QStaticText::AggressiveCaching);
+      shaped.prepare(QTransform(), font);
+      found = kept_.insert(text, shaped);
+    }
+    return *found;
+  }
+
+  mutable QHash<QString, QStaticText> kept_;
+  mutable QFont font_;
+};
+
+// Gives a table's last column the room the other columns leave, and at
+// least the width of its texts. (A header that stretches its last section
+// does not stretch it again when the other columns are fitted: the last one
+// stays too narrow, or too wide and the table scrolls sideways.)
+void fillLastColumn(QTableWidget* table) {
+  QHeaderView* header = table->horizontalHeader();
+  const int last = header->count() - 1;
+  if (last < 0) {
+    return;
+  }
+  const QAbstractItemView* view = table;  // where sizeHintForColumn is public
+  const int needed = std::max(view->sizeHintForColumn(last), header->sectionSizeHint(last));
+  const int room = table->viewport()->width() - header->sectionPosition(last);
+  header->resizeSection(last, std::max(needed, room));
+}
+
+// Fills the last column again when the table's view changes its size.
+class LastColumnFiller : public QObject {
+ public:
+  explicit LastColumnFiller(QTableWidget* table) : QObject(table), table_(table) {}
+
+ protected:
+  bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+    if (event->type() == QEvent::Resize) {
+      fillLastColumn(table_);
+    }
+    return false;
+  }
+
+ private:
+  QTableWidget* table_;
+};
+
 QTableWidget* choiceTable(QWidget* parent, const char* name, const QString& what,
                           std::span<const std::string_view> columns) {
   auto* table = new QTableWidget(0, static_cast<int>(columns.size()), parent);
@@ -76,10 +187,20 @@ QTableWidget* choiceTable(QWidget* parent, const char* name, const QString& what
   table->setSelectionMode(QAbstractItemView::SingleSelection);
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->setTabKeyNavigation(false);
+  table->setItemDelegate(new CellDelegate(table));
   table->verticalHeader()->hide();
-  // Fitted to the texts when they change, not measured again on every paint.
+  // Fitted to the texts when they change, not measured again on every paint;
+  // the last column fills the rest (fillLastColumn), also when the table is
+  // resized.
   table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-  table->horizontalHeader()->setStretchLastSection(true);
+  table->viewport()->installEventFilter(new LastColumnFiller(table));
+  // The header does not follow the selection: the whole row is selected, so
+  // it would mark every column, and paint itself anew whenever the row
+  // changes. (The header is not clickable: a click selects no column.)
+  QHeaderView* header = table->horizontalHeader();
+  header->setHighlightSections(false);
+  header->setSectionsClickable(false);
+  header->setSelectionModel(new QItemSelectionModel(table->model(), header));
   const QFontMetrics metrics(table->font());
   table->setMinimumHeight(metrics.lineSpacing() * 7);
   return table;
@@ -268,7 +389,7 @@ void DesignWindow::readTimer() {
   in.unit = static_cast<TimeUnit>(periodUnit_->currentIndex());
   in.language = static_cast<Language>(timerLanguage_->currentIndex());
   model_.setTimer(in);
-  showTable(timerTable_, model_.timerTable());
+  showTable(timerTable_, model_.timerTable(), Fit::widen);
   showCode(timerCode_, model_.timer());
 }
 
@@ -277,30 +398,32 @@ void DesignWindow::readUart() {
   in.baud = baud_->currentText().toStdString();
   in.language = static_cast<Language>(uartLanguage_->currentIndex());
   model_.setUart(in);
-  showTable(uartTable_, model_.uartTable());
+  showTable(uartTable_, model_.uartTable(), Fit::widen);
   showCode(uartCode_, model_.uart());
 }
 
 void DesignWindow::refresh() {
   showCode(delayCode_, model_.delay());
-  showTable(timerTable_, model_.timerTable());
+  showTable(timerTable_, model_.timerTable(), Fit::anew);
   showCode(timerCode_, model_.timer());
-  showTable(uartTable_, model_.uartTable());
+  showTable(uartTable_, model_.uartTable(), Fit::anew);
   showCode(uartCode_, model_.uart());
 }
 
-void DesignWindow::showTable(QTableWidget* table, const ChoiceTable& choices) {
+void DesignWindow::showTable(QTableWidget* table, const ChoiceTable& choices, Fit fit) {
   // The model already shows the selected row's code: the table follows it
   // without telling it again.
   const QSignalBlocker blocker(table);
   const int rows = static_cast<int>(choices.rows.size());
-  // Whether the columns need fitting to their texts again: where rows or
-  // items come or go, or a text changed its length.
-  bool refit = table->rowCount() != rows;
+  const int columns = table->columnCount();
+  // Where rows come or go the columns are fitted anew; else only a column
+  // whose text changed is measured, and widens when it needs to.
+  bool anew = fit == Fit::anew || table->rowCount() != rows;
+  std::vector<bool> changed(static_cast<std::size_t>(columns), false);
   table->setRowCount(rows);
   for (int r = 0; r < rows; ++r) {
     const auto& cells = choices.rows[static_cast<std::size_t>(r)];
-    for (int c = 0; c < table->columnCount(); ++c) {
+    for (int c = 0; c < columns; ++c) {
       QString text = toQt(cells[static_cast<std::size_t>(c)]);
       if (c == 0 && choices.best && *choices.best == static_cast<std::size_t>(r)) {
         text += QStringLiteral("（最佳）");
@@ -308,10 +431,10 @@ void DesignWindow::showTable(QTableWidget* table, const ChoiceTable& choices) {
       QTableWidgetItem* item = table->item(r, c);
       if (item == nullptr) {
         table->setItem(r, c, new QTableWidgetItem(text));
-        refit = true;
+        anew = true;
       } else if (item->text() != text) {
-        refit = refit || item->text().size() != text.size();
         item->setText(text);
+        changed[static_cast<std::size_t>(c)] = true;
       }
     }
   }
@@ -320,10 +443,25 @@ void DesignWindow::showTable(QTableWidget* table, const ChoiceTable& choices) {
   } else {
     table->clearSelection();
   }
-  // Every column fitted anew when any text changed its length: fitting only
-  // that column leaves the stretched last one too wide, and the table scrolls.
-  if (refit) {
+  bool wider = anew;
+  if (anew) {
     table->resizeColumnsToContents();
+  } else {
+    // While the user types, a column keeps its width or widens: the table
+    // does not jump at every key, and no text is cut short.
+    const QAbstractItemView* view = table;  // where sizeHintForColumn is public
+    for (int c = 0; c + 1 < columns; ++c) {
+      if (changed[static_cast<std::size_t>(c)]) {
+        const int width = view->sizeHintForColumn(c);
+        if (width > table->columnWidth(c)) {
+          table->setColumnWidth(c, width);
+          wider = true;
+        }
+      }
+    }
+  }
+  if (wider) {
+    fillLastColumn(table);
   }
 }
 

@@ -54,7 +54,11 @@ class DesignWindow : public QWidget {
   void readTimer();
   void readUart();
   void refresh();
-  void showTable(QTableWidget* table, const ChoiceTable& choices);
+  // How a table's columns follow its new texts: fitted anew to them (another
+  // chip or crystal), or only widened where a text needs it (a key in the
+  // page's input).
+  enum class Fit { anew, widen };
+  void showTable(QTableWidget* table, const ChoiceTable& choices, Fit fit);
 
   DesignModel model_;
   bool chipFirst_ = false;

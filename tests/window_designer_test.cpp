@@ -354,8 +354,10 @@ class DesignerWindowTest : public QObject {
     QCOMPARE(code->horizontalScrollBar()->value(), 0);
   }
 
-  // After every key the tables' columns are as wide as their widest text
-  // (the last one reaches to the table's edge): no text is cut short.
+  // While the user types, no column is narrower than its widest text and
+  // none narrows (the table does not jump from key to key) unless rows came
+  // or went; the last column reaches the table's edge, so the table does not
+  // scroll sideways; another crystal fits every column anew.
   void tablesFitTheirTexts() {
     DesignWindow* design = openByCtrlD();
     QVERIFY(design != nullptr);
@@ -374,6 +376,32 @@ class DesignerWindowTest : public QObject {
       }
       box->setFocus();
       auto* table = in<QTableWidget>(p.table);
+      const QAbstractItemView* view = table;  // where sizeHintForColumn is public
+      const auto fitted = [&](int c) {
+        return std::max(view->sizeHintForColumn(c), table->horizontalHeader()->sectionSizeHint(c));
+      };
+      const auto widths = [&] {
+        QList<int> w;
+        for (int c = 0; c < table->columnCount(); ++c) {
+          w << table->columnWidth(c);
+        }
+        return w;
+      };
+      const auto checkFilled = [&](const QString& after) {
+        const int last = table->columnCount() - 1;
+        const int before = table->horizontalHeader()->sectionPosition(last);
+        if (before + fitted(last) <= table->viewport()->width()) {
+          QVERIFY2(table->horizontalHeader()->length() == table->viewport()->width() &&
+                       table->horizontalScrollBar()->maximum() == 0,
+                   qPrintable(QStringLiteral("%1 after %2: %3 wide in %4, scrolls to %5")
+                                  .arg(QLatin1String(p.table), after)
+                                  .arg(table->horizontalHeader()->length())
+                                  .arg(table->viewport()->width())
+                                  .arg(table->horizontalScrollBar()->maximum())));
+        }
+      };
+      QList<int> previous = widths();
+      int previousRows = table->rowCount();
       for (const char* key = p.keys; *key != '\0'; ++key) {
         if (*key == '\b') {
           QTest::keyClick(box, Qt::Key_Backspace);
@@ -381,20 +409,40 @@ class DesignerWindowTest : public QObject {
           QTest::keyClick(box, *key);
         }
         QCoreApplication::processEvents();
+        const QString after =
+            *key == '\b' ? QStringLiteral("Backspace") : QString(QLatin1Char(*key));
+        const QList<int> now = widths();
         for (int c = 0; c + 1 < table->columnCount(); ++c) {
-          const QAbstractItemView* view = table;  // where sizeHintForColumn is public
-          const int fitted =
-              std::max(view->sizeHintForColumn(c), table->horizontalHeader()->sectionSizeHint(c));
-          QVERIFY2(table->columnWidth(c) == fitted,
-                   qPrintable(QStringLiteral("%1 column %2 after '%3': %4, not %5")
+          QVERIFY2(now[c] >= fitted(c),
+                   qPrintable(QStringLiteral("%1 column %2 after '%3': %4, its text needs %5")
                                   .arg(QLatin1String(p.table))
                                   .arg(c)
-                                  .arg(*key == '\b' ? QStringLiteral("Backspace")
-                                                    : QString(QLatin1Char(*key)))
-                                  .arg(table->columnWidth(c))
-                                  .arg(fitted)));
+                                  .arg(after)
+                                  .arg(now[c])
+                                  .arg(fitted(c))));
+          if (table->rowCount() == previousRows) {
+            QVERIFY2(now[c] >= previous[c],
+                     qPrintable(QStringLiteral("%1 column %2 narrowed after '%3': %4 from %5")
+                                    .arg(QLatin1String(p.table))
+                                    .arg(c)
+                                    .arg(after)
+                                    .arg(now[c])
+                                    .arg(previous[c])));
+          }
         }
+        checkFilled(after);
+        previous = now;
+        previousRows = table->rowCount();
       }
+      // Another crystal: every column as wide as its widest text again.
+      auto* crystal = in<QComboBox>("crystal");
+      crystal->setEditText(QStringLiteral("11.0592"));
+      QCoreApplication::processEvents();
+      for (int c = 0; c + 1 < table->columnCount(); ++c) {
+        QCOMPARE(table->columnWidth(c), fitted(c));
+      }
+      checkFilled(QStringLiteral("another crystal"));
+      crystal->setEditText(QStringLiteral("12"));
     }
   }
 
