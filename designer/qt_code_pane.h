@@ -5,10 +5,14 @@
 
 #include <QPlainTextEdit>
 #include <QString>
+#include <QStringList>
 
 #include "designer/design_model.h"
+#include "designer/line_diff.h"
 
 class QLabel;
+class QStyle;
+class QTextCursor;
 class QPushButton;
 class QGridLayout;
 
@@ -27,6 +31,9 @@ class CodeBox : public QPlainTextEdit {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  // Replaces the hunk's old lines in the document by its lines of after.
+  void replaceLines(QTextCursor& cursor, const LineHunk& hunk, const QStringList& after);
+
   QString code_;
 };
 
@@ -46,5 +53,10 @@ CodePane addCodePane(QWidget* page, QGridLayout* layout, int row, const QString&
 void showCode(const CodePane& pane, const CodeView& view);
 
 QString toQt(std::string_view text);
+
+// The application's style for scroll bars, drawn in bands low enough that
+// Qt fills each on this thread (a tall fill goes to its thread pool, which
+// on two cores costs more than it saves); owner deletes it.
+QStyle* bandedScrollBarStyle(QObject* owner);
 
 }  // namespace delaysub::designer

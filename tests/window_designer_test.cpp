@@ -25,6 +25,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <functional>
+#include <iterator>
 #include <memory>
 
 #include "app/designer_opener.h"
@@ -316,6 +317,39 @@ class DesignerWindowTest : public QObject {
     QApplication::clipboard()->clear();
     QTest::mouseClick(in<QPushButton>("uartCopy"), Qt::LeftButton);
     QCOMPARE(QApplication::clipboard()->text(), QString::fromStdString(model.uart().code));
+  }
+
+  // The code box's scroll bar is drawn in bands and keeps the bands of its
+  // last few looks: it looks exactly as the style draws it in one go, for
+  // short and tall bars, at either end and in between, drawn anew or kept.
+  void bandedScrollBarLooksAsTheStyleDrawsIt() {
+    QWidget holder;
+    auto* plain = new QScrollBar(Qt::Vertical, &holder);
+    auto* banded = new QScrollBar(Qt::Vertical, &holder);
+    banded->setStyle(delaysub::designer::bandedScrollBarStyle(&holder));
+    const int width = plain->sizeHint().width();
+    struct Bar {
+      int height, maximum, page, value;
+    };
+    const QList<Bar> bars = {{60, 5, 10, 2},  {95, 5, 10, 2},       {96, 5, 10, 2},
+                             {191, 8, 17, 8}, {333, 8, 17, 0},      {333, 8, 17, 4},
+                             {400, 0, 20, 0}, {800, 1000, 30, 517}, {800, 1000, 30, 1000}};
+    // There and back: the way back finds most looks kept.
+    QList<Bar> order = bars;
+    std::copy(bars.rbegin(), bars.rend(), std::back_inserter(order));
+    for (const Bar& b : order) {
+      for (QScrollBar* bar : {plain, banded}) {
+        bar->setGeometry(0, 0, width, b.height);
+        bar->setRange(0, b.maximum);
+        bar->setPageStep(b.page);
+        bar->setValue(b.value);
+      }
+      QVERIFY2(banded->grab().toImage() == plain->grab().toImage(),
+               qPrintable(QStringLiteral("a bar %1 high at %2 of %3")
+                              .arg(b.height)
+                              .arg(b.value)
+                              .arg(b.maximum)));
+    }
   }
 
   // A new code shows from its top left with nothing selected, however far the
