@@ -232,7 +232,7 @@ std::variant<TimerAnswer, TimerError> timerAnswer(const TimerRequest& r) {
   a.plan = planTimer(set, r.crystalHz, r.periodUs, r.filter);
   if (!a.plan.best) {
     return TimerError{TimerError::Kind::OutOfRange,
-                      outOfReach(*r.chip, a.plan, r.crystalHz, r.periodUs)};
+                      outOfReach(*r.chip, a.plan, r.crystalHz, r.periodUs, r.filter)};
   }
   a.best = *a.plan.best;
   const TimerOption& o = a.bestOption();
@@ -260,7 +260,7 @@ std::variant<UartAnswer, TimerError> uartAnswer(const UartRequest& r) {
   a.plan = planUart(set, r.crystalHz, r.baud, r.filter);
   if (!a.plan.best) {
     return TimerError{TimerError::Kind::OutOfRange,
-                      uartOutOfReach(*r.chip, a.plan, r.crystalHz, r.baud)};
+                      uartOutOfReach(*r.chip, a.plan, r.crystalHz, r.baud, r.filter)};
   }
   a.best = *a.plan.best;
   const UartOption& o = a.bestOption();

@@ -168,11 +168,30 @@ std::string periodText(const Ratio& us) {
   return scaledText(us, 1, 3, "us");
 }
 
+std::string filteredChip(std::string_view chip, std::optional<std::uint8_t> timer,
+                         std::optional<std::uint8_t> mode, std::optional<std::uint8_t> smod,
+                         std::optional<std::uint32_t> clockDivider) {
+  std::string name =
+      timer ? "timer " + std::to_string(*timer) + " of " + std::string(chip) : std::string(chip);
+  if (mode) {
+    name += " in mode " + std::to_string(*mode);
+  }
+  if (smod) {
+    name += " with SMOD " + std::to_string(*smod);
+  }
+  if (clockDivider) {
+    name += " counting Fosc/" + std::to_string(*clockDivider);
+  }
+  return name;
+}
+
 std::string outOfReach(const mcu::Chip& chip, const TimerPlan& plan, const Ratio& crystalHz,
-                       const Ratio& periodUs) {
+                       const Ratio& periodUs, const TimerFilter& filter) {
   const bool tooLong = compare(periodUs, plan.longestUs) > 0;
-  std::string line = periodText(periodUs) + (tooLong ? " is beyond" : " is below") +
-                     " what the timers of " + std::string(chip.name) + " make at " +
+  const std::string what =
+      filteredChip(chip.name, filter.timer, filter.mode, std::nullopt, filter.clockDivider);
+  std::string line = periodText(periodUs) + (tooLong ? " is beyond" : " is below") + " what " +
+                     (filter.timer ? what + " makes" : "the timers of " + what + " make") + " at " +
                      crystalText(crystalHz) + ": " + periodText(plan.shortestUs) + " to " +
                      periodText(plan.longestUs);
   if (tooLong) {

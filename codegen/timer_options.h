@@ -69,11 +69,18 @@ struct FilterProblem {
 std::optional<FilterProblem> filterProblem(const mcu::Chip& chip, const mcu::TimerSet& set,
                                            const TimerFilter& filter);
 
+// What a filter leaves of a chip's timers, as the lines below name it:
+// "8051", "timer 1 of 8051", "8051 in mode 2 with SMOD 0 counting Fosc/12".
+std::string filteredChip(std::string_view chip, std::optional<std::uint8_t> timer,
+                         std::optional<std::uint8_t> mode, std::optional<std::uint8_t> smod,
+                         std::optional<std::uint32_t> clockDivider);
+
 // The line for a plan without a best: the period no option reaches and the
-// limits of the options, "10 s is beyond the timers of 8051 at 12 MHz: they
-// make 1 us to 65536 us; ...".
+// limits of the options, "100 ms is beyond what the timers of 8051 make at
+// 12 MHz: 1 us to 65.536 ms; ...". A filter is named, for the other timers
+// may reach it: "what timer 0 of 8051 in mode 2 makes".
 std::string outOfReach(const mcu::Chip& chip, const TimerPlan& plan, const Ratio& crystalHz,
-                       const Ratio& periodUs);
+                       const Ratio& periodUs, const TimerFilter& filter = {});
 
 // The numbers in ascending order, each once, each after prefix: "0, 1, 2";
 // "Fosc/2, Fosc/12" with the prefix "Fosc/".

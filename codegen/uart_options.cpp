@@ -170,9 +170,11 @@ std::optional<FilterProblem> uartFilterProblem(const mcu::Chip& chip, const mcu:
 }
 
 std::string uartOutOfReach(const mcu::Chip& chip, const UartPlan& plan, const Ratio& crystalHz,
-                           const Ratio& baud) {
-  const std::string head = rateText(baud) + " is not within 2 % by any choice of " +
-                           std::string(chip.name) + " at " + crystalText(crystalHz) + ": ";
+                           const Ratio& baud, const UartFilter& filter) {
+  const std::string head =
+      rateText(baud) + " is not within 2 % by any choice of " +
+      filteredChip(chip.name, filter.timer, filter.mode, filter.smod, filter.clockDivider) +
+      " at " + crystalText(crystalHz) + ": ";
   if (compare(baud, plan.fastest) > 0 || compare(baud, plan.slowest) < 0) {
     return head + "its rates reach from " + rateText(plan.slowest) + " to " +
            rateText(plan.fastest);

@@ -50,8 +50,9 @@ std::optional<FilterProblem> uartFilterProblem(const mcu::Chip& chip, const mcu:
 // The line for a plan without a best: "115200 baud is not within 2 % by any
 // choice of 8051 at 12 MHz: the nearest are 125000 baud (+8.51 %) and
 // 62500 baud (-45.75 %)", or the fastest and slowest rates where the wanted
-// one lies beyond them.
+// one lies beyond them. A filter is named, for the other ways may reach it:
+// "by any choice of timer 1 of 8051 at 12 MHz".
 std::string uartOutOfReach(const mcu::Chip& chip, const UartPlan& plan, const Ratio& crystalHz,
-                           const Ratio& baud);
+                           const Ratio& baud, const UartFilter& filter = {});
 
 }  // namespace delaysub::codegen

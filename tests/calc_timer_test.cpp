@@ -155,8 +155,8 @@ TEST(CalcTimer, Failures) {
        "see 'delaysub-calc timer --help'\n"},
       {{"uart", "--chip", "8051", "--crystal", "12", "--baud", "9600", "--smod", "0"},
        1,
-       "delaysub-calc: 9600 baud is not within 2 % by any choice of 8051 at 12 MHz: the nearest "
-       "are 7812.5 baud (-18.62 %) and 10416.67 baud (+8.51 %)\n"},
+       "delaysub-calc: 9600 baud is not within 2 % by any choice of 8051 with SMOD 0 at 12 MHz: "
+       "the nearest are 7812.5 baud (-18.62 %) and 10416.67 baud (+8.51 %)\n"},
   };
   for (const Failure& f : cases) {
     const Outcome r = calc(f.args);

@@ -242,9 +242,15 @@ TEST(TimerPlan, NoChoiceReaches) {
   // Mode 2 alone reaches 256 counts.
   const TimerPlan mode2 = planTimer(timersOf("8051"), kMHz12, R(1000), {0, 2, {}});
   EXPECT_FALSE(mode2.best.has_value());
-  EXPECT_EQ(outOfReach(chip, mode2, kMHz12, R(1000)),
-            "1 ms is beyond what the timers of 8051 make at 12 MHz: 1 us to 256 us; for a longer "
-            "period, count overflows in the interrupt routine");
+  EXPECT_EQ(outOfReach(chip, mode2, kMHz12, R(1000), {0, 2, {}}),
+            "1 ms is beyond what timer 0 of 8051 in mode 2 makes at 12 MHz: 1 us to 256 us; for a "
+            "longer period, count overflows in the interrupt routine");
+  // Every timer in mode 2 at Fosc/12: the timers, as without a filter.
+  const TimerPlan allMode2 = planTimer(timersOf("8051"), kMHz12, R(1000), {{}, 2, 12});
+  EXPECT_EQ(
+      outOfReach(chip, allMode2, kMHz12, R(1000), {{}, 2, 12}),
+      "1 ms is beyond what the timers of 8051 in mode 2 counting Fosc/12 make at 12 MHz: 1 us "
+      "to 256 us; for a longer period, count overflows in the interrupt routine");
 }
 
 TEST(TimerPlan, FilterProblems) {
@@ -419,10 +425,16 @@ TEST(UartPlan, NoChoiceWithin2Percent) {
   EXPECT_EQ(uartOutOfReach(chip, slow, kMHz12, R(1)),
             "1 baud is not within 2 % by any choice of 8051 at 12 MHz: its rates reach from 5.72 "
             "baud to 375000 baud");
+  // Timer 2 makes 9600 baud within 2 %: the line names the filter.
   const UartPlan timer1 = planUart(timersOf("8051"), kMHz12, R(9600), {1});
-  EXPECT_EQ(uartOutOfReach(chip, timer1, kMHz12, R(9600)),
-            "9600 baud is not within 2 % by any choice of 8051 at 12 MHz: the nearest are "
-            "8928.57 baud (-6.99 %) and 10416.67 baud (+8.51 %)");
+  EXPECT_EQ(uartOutOfReach(chip, timer1, kMHz12, R(9600), {1}),
+            "9600 baud is not within 2 % by any choice of timer 1 of 8051 at 12 MHz: the nearest "
+            "are 8928.57 baud (-6.99 %) and 10416.67 baud (+8.51 %)");
+  const UartPlan smod0 = planUart(timersOf("8051"), kMHz12, R(9600), {{}, 2, 0, 12});
+  EXPECT_EQ(
+      uartOutOfReach(chip, smod0, kMHz12, R(9600), {{}, 2, 0, 12}),
+      "9600 baud is not within 2 % by any choice of 8051 in mode 2 with SMOD 0 counting "
+      "Fosc/12 at 12 MHz: the nearest are 7812.5 baud (-18.62 %) and 10416.67 baud (+8.51 %)");
 }
 
 // Each field keeps only its ways, and the fields together one row.
