@@ -116,7 +116,7 @@ std::optional<FilterProblem> filterProblem(const mcu::Chip& chip, const mcu::Tim
     return std::find(v.begin(), v.end(), n) != v.end();
   };
   const std::string whose =
-      timer != nullptr ? "timer " + std::to_string(timer->number) + " of " + name : name;
+      filteredChip(chip.name, filter.timer, std::nullopt, std::nullopt, std::nullopt);
   if (filter.mode && !has(modes, *filter.mode)) {
     return FilterProblem{FilterField::Mode, whose + " has no mode " + std::to_string(*filter.mode) +
                                                 "; its modes are " + numberList(modes)};

@@ -137,6 +137,7 @@ std::optional<FilterProblem> uartFilterProblem(const mcu::Chip& chip, const mcu:
   const Step steps[] = {{filter.timer, timerOf, FilterField::Timer, "from timer"},
                         {filter.mode, modeOf, FilterField::Mode, "in mode"},
                         {filter.smod, smodOf, FilterField::Smod, "with SMOD"}};
+  UartFilter applied;  // the fields narrowed so far
   for (const Step& step : steps) {
     if (!step.wanted) {
       continue;
@@ -149,8 +150,10 @@ std::optional<FilterProblem> uartFilterProblem(const mcu::Chip& chip, const mcu:
                                            (noSmod ? "; SMOD takes no part in its baud rates"
                                                    : whatItDoes(step.how, had))};
     }
-    n.whose = step.which == FilterField::Timer ? "timer " + value + " of " + n.whose
-                                               : n.whose + " " + step.how + " " + value;
+    (step.which == FilterField::Timer  ? applied.timer
+     : step.which == FilterField::Mode ? applied.mode
+                                       : applied.smod) = step.wanted;
+    n.whose = filteredChip(chip.name, applied.timer, applied.mode, applied.smod, std::nullopt);
   }
   if (!filter.clockDivider) {
     return std::nullopt;

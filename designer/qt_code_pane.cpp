@@ -39,7 +39,11 @@ QFont monospaced(const QFont& base) {
 // more than the code box at every key.)
 class FiguresLabel : public QLabel {
  public:
-  explicit FiguresLabel(QWidget* parent) : QLabel(parent) {}
+  explicit FiguresLabel(QWidget* parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText);
+    setWordWrap(true);
+    setFocusPolicy(Qt::NoFocus);
+  }
 
   void setFigures(const QString& text) {
     setText(text);
@@ -342,9 +346,6 @@ CodePane addCodePane(QWidget* page, QGridLayout* layout, int row, const QString&
   auto* figuresBox = new FiguresBox(page);
   pane.figures = figuresBox->label();
   pane.figures->setObjectName(name + QStringLiteral("Figures"));
-  pane.figures->setTextFormat(Qt::PlainText);
-  pane.figures->setWordWrap(true);
-  pane.figures->setFocusPolicy(Qt::NoFocus);
   QObject::connect(pane.copy, &QPushButton::clicked, pane.box,
                    [box = pane.box] { box->copyAll(); });
   layout->addWidget(pane.box, row, 0, 1, -1);
